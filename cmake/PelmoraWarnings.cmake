@@ -1,0 +1,11 @@
+# Warnings as errors and the optional sanitizers, applied to our own targets
+# only (never to Qt's generated code through global flags).
+function(pelmora_target_options target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+    if(PELMORA_SANITIZE)
+        target_compile_options(${target} PRIVATE
+            -fsanitize=address,undefined -fno-sanitize-recover=undefined
+            -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CAnimateCtrl;
+
+// The one seam between the panel logic and the machine: sound output, the
+// animation controls, the millisecond clock and the event pump. The logic
+// never calls SDL, QTimer or the event loop directly, so that tests can run
+// it on a fake with a virtual clock and a log of every request.
+class CPlatform {
+public:
+    virtual ~CPlatform() = default;
+
+    // Sound. Clips are the catalogue's sound clip numbers. Results are not
+    // reported: a clip that cannot be played is simply not heard.
+
+    // Returns at once; cuts off whatever clip or tone is still sounding.
+    virtual void PlayClipAsync(int clip) = 0;
+    // Returns when the clip has finished sounding.
+    virtual void PlayClipSync(int clip) = 0;
+    // Plays a WAVE file and returns when it has finished; a file that cannot
+    // be read or decoded sounds nothing and returns at once. The path is an
+    // 8-bit file name in the locale's encoding.
+    virtual void PlayWaveFileSync(const std::string& path) = 0;
+    // The desktop's default alert, used when a typed character is refused.
+    virtual void MessageBeep() = 0;
+
+    // Animation. Opening a clip shows its frame 0 and stops any playback;
+    // clip 0 leaves the control blank. Play never blocks: repeat −1 loops for
+    // ever, to 0xFFFF means the last frame, equal ends show one still frame.
+    virtual void AnimOpen(CAnimateCtrl& control, int clip) = 0;
+    virtual void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) = 0;
+    virtual void AnimStop(CAnimateCtrl& control) = 0;
+
+    // Milliseconds as an unsigned 32-bit count that wraps; every difference
+    // is taken modulo 2^32.
+    virtual std::uint32_t TimeGetTime() = 0;
+
+    // Handles every pending event (the panel's keyboard pre-translation
+    // applies) and returns as soon as the queue is empty; never waits.
+    virtual void PumpMessages() = 0;
+    // Blocks until an event arrives or timeoutMs milliseconds have passed
+    // (a negative timeout waits for an event only), then handles the pending
+    // events like PumpMessages. Polling loops call it between passes so that
+    // they do not burn a core.
+    virtual void WaitForEvents(int timeoutMs) = 0;
+    // Blocks for ms milliseconds without handling any event; what is on the
+    // screen stays as it was last painted.
+    virtual void Hold(int ms) = 0;
+};
