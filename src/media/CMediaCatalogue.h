@@ -1,0 +1,91 @@
+#pragma once
+
+#include "media/MediaIds.h"
+
+#include <QByteArray>
+#include <QIcon>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// One animation clip: its frames side by side in one strip, left to right.
+struct CAnimationClip {
+    QImage strip;
+    QSize frameSize;
+    int frameCount = 0;
+    int framesPerSecond = 1;
+
+    QImage Frame(int index) const;
+};
+
+// One control of a dialog layout, positions in dialog units.
+struct CDialogControl {
+    enum Kind { Button, ListBox, Edit, Static, Animation, IconStatic };
+    enum StyleFlag : std::uint32_t {
+        Visible = 0x1,
+        TabStop = 0x2,
+        Notify = 0x4,
+        Sorted = 0x8,
+        ReadOnly = 0x10,
+        MultiLine = 0x20,
+        Centred = 0x40,
+        DefaultButton = 0x80,
+    };
+    int id = 0;
+    Kind kind = Static;
+    QString text;
+    std::uint32_t style = 0;        // the original window style bits, kept for reference
+    std::uint32_t flags = 0;        // StyleFlag bits that matter to us
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A dialog layout: size in dialog units, its font and its controls in
+// template (tab) order.
+struct CDialogLayout {
+    QString title;
+    QString fontFace;
+    int pointSize = 8;
+    int width = 0;
+    int height = 0;
+    std::vector<CDialogControl> controls;
+
+    const CDialogControl* Control(int id) const;
+};
+
+// Every medium of the program, embedded with the Qt resource system and
+// addressed by its resource number (or, for button faces, by caption and
+// face letter). Nothing is read from the working directory.
+class CMediaCatalogue
+{
+public:
+    // The RIFF WAVE bytes of a sound clip (16-bit mono PCM, 11025 Hz); empty
+    // for a number that is not a sound clip.
+    static QByteArray SoundClip(int clip);
+    // The number of samples of a sound clip, 0 for an unknown number.
+    static int SoundClipSamples(int clip);
+    static constexpr int SampleRate = 11025;
+
+    // An animation clip, or nullptr for a number that is not one.
+    static const CAnimationClip* AnimationClip(int clip);
+
+    // Bitmaps 168, 189 and 190; a null image for any other number.
+    static QImage Bitmap(int id);
+    // A button face: caption ("DIAL1", "PLAY", ...) and letter 'U', 'D', 'F'
+    // or 'X'. A null image when that face does not exist.
+    static QImage ButtonFace(const QString& caption, char letter);
+    // Icon 128 with its 32 x 32 and 16 x 16 images.
+    static QIcon Icon();
+
+    // Template 102, the panel, and template 100, the About box.
+    static const CDialogLayout& PanelLayout();
+    static const CDialogLayout& AboutLayout();
+
+    // String resources 101 and 102, as 8-bit bytes; empty for other numbers.
+    static QByteArray String(int id);
+};
