@@ -37,8 +37,8 @@ struct CDialogControl {
     int id = 0;
     Kind kind = Static;
     QString text;
-    std::uint32_t style = 0;        // the original window style bits, kept for reference
-    std::uint32_t flags = 0;        // StyleFlag bits that matter to us
+    std::uint32_t style = 0; // the original window style bits, kept for reference
+    std::uint32_t flags = 0; // StyleFlag bits that matter to us
     int x = 0;
     int y = 0;
     int width = 0;
@@ -61,8 +61,7 @@ struct CDialogLayout {
 // Every medium of the program, embedded with the Qt resource system and
 // addressed by its resource number (or, for button faces, by caption and
 // face letter). Nothing is read from the working directory.
-class CMediaCatalogue
-{
+class CMediaCatalogue {
 public:
     // The RIFF WAVE bytes of a sound clip (16-bit mono PCM, 11025 Hz); empty
     // for a number that is not a sound clip.

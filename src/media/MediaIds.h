@@ -18,36 +18,36 @@ constexpr int ToneHash = 246;
 constexpr int ToneStar = 247;
 
 // Effect sounds.
-constexpr int StopBeeps = 248;    // STOP while a script plays or is paused
-constexpr int RecordBeeps = 249;  // REC
-constexpr int PauseBeep = 250;    // PAUSE, both ways, and a pause line
-constexpr int Refusal = 252;      // cancelled, nothing recorded, nothing to play
-constexpr int CloseBlips = 261;   // close area (played to its end)
-constexpr int IntroBlips = 262;   // opening sequence
-constexpr int ConfirmBuzz = 265;  // script saved or loaded (played to its end)
-constexpr int Chime = 266;        // file choice, help text, name entry
-constexpr int NoFunction = 267;   // a key without a meaning while idle
+constexpr int StopBeeps = 248; // STOP while a script plays or is paused
+constexpr int RecordBeeps = 249; // REC
+constexpr int PauseBeep = 250; // PAUSE, both ways, and a pause line
+constexpr int Refusal = 252; // cancelled, nothing recorded, nothing to play
+constexpr int CloseBlips = 261; // close area (played to its end)
+constexpr int IntroBlips = 262; // opening sequence
+constexpr int ConfirmBuzz = 265; // script saved or loaded (played to its end)
+constexpr int Chime = 266; // file choice, help text, name entry
+constexpr int NoFunction = 267; // a key without a meaning while idle
 
 // Animation clips.
-constexpr int BannerRecord = 170;  // 77 x 15, 4 frames at 1/s
-constexpr int BannerPlay = 176;    // 77 x 15, 4 frames at 1/s
-constexpr int BannerReady = 186;   // 77 x 15, 18 frames at 1/s
-constexpr int BannerPause = 188;   // 77 x 15, 2 frames at 1/s
-constexpr int BannerStills = 264;  // 77 x 15, 7 stills: REPEAT, ERROR x2, LOAD x2, SAVE x2
-constexpr int BannerHelp = 268;    // 77 x 15, 1 frame
-constexpr int LampFlash = 242;     // 15 x 15, 10 frames at 5/s
-constexpr int LampCycle = 244;     // 15 x 15, 16 frames at 1/s
-constexpr int IntroReel = 245;     // 116 x 75, 15 frames at 15/s
+constexpr int BannerRecord = 170; // 77 x 15, 4 frames at 1/s
+constexpr int BannerPlay = 176; // 77 x 15, 4 frames at 1/s
+constexpr int BannerReady = 186; // 77 x 15, 18 frames at 1/s
+constexpr int BannerPause = 188; // 77 x 15, 2 frames at 1/s
+constexpr int BannerStills = 264; // 77 x 15, 7 stills: REPEAT, ERROR x2, LOAD x2, SAVE x2
+constexpr int BannerHelp = 268; // 77 x 15, 1 frame
+constexpr int LampFlash = 242; // 15 x 15, 10 frames at 5/s
+constexpr int LampCycle = 244; // 15 x 15, 16 frames at 1/s
+constexpr int IntroReel = 245; // 116 x 75, 15 frames at 15/s
 } // namespace Clip
 
 namespace Bitmap {
-constexpr int Face = 168;         // 182 x 449, painted under the panel's controls
-constexpr int LampBox = 189;      // 20 x 15, toggle lamp on
-constexpr int LampSpeaker = 190;  // 20 x 15, toggle lamp off (the start)
-constexpr int Icon = 128;         // 32 x 32 and 16 x 16
+constexpr int Face = 168; // 182 x 449, painted under the panel's controls
+constexpr int LampBox = 189; // 20 x 15, toggle lamp on
+constexpr int LampSpeaker = 190; // 20 x 15, toggle lamp off (the start)
+constexpr int Icon = 128; // 32 x 32 and 16 x 16
 } // namespace Bitmap
 
 namespace Strings {
-constexpr int AboutMenuItem = 101;  // "&About mirvat01..."
-constexpr int HelpText = 102;       // shown in the info text by the # key
+constexpr int AboutMenuItem = 101; // "&About mirvat01..."
+constexpr int HelpText = 102; // shown in the info text by the # key
 } // namespace Strings
