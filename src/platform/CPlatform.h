@@ -14,7 +14,10 @@ public:
     virtual ~CPlatform() = default;
 
     // Sound. Clips are the catalogue's sound clip numbers. Results are not
-    // reported: a clip that cannot be played is simply not heard.
+    // reported: a clip that cannot be played is simply not heard. Every new
+    // sound cuts off the one still sounding. The synchronous calls block the
+    // thread without handling events (input waits in the queue), but what
+    // the logic changed on the screen just before is painted first.
 
     // Returns at once; cuts off whatever clip or tone is still sounding.
     virtual void PlayClipAsync(int clip) = 0;
@@ -46,7 +49,8 @@ public:
     // events like PumpMessages. Polling loops call it between passes so that
     // they do not burn a core.
     virtual void WaitForEvents(int timeoutMs) = 0;
-    // Blocks for ms milliseconds without handling any event; what is on the
-    // screen stays as it was last painted.
+    // Blocks for ms milliseconds without handling any event (input waits in
+    // the queue); pending repaints are painted first, then the screen stays
+    // as it is.
     virtual void Hold(int ms) = 0;
 };

@@ -2,24 +2,106 @@
 
 #include "platform/CPlatform.h"
 
+#include <QPointer>
+#include <QStringList>
+
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-// The platform for tests: a virtual 32-bit millisecond clock that the test
-// sets and advances, and a log of every sound request.
+// The platform for tests: a virtual clock, a log of every sound and
+// animation request, and user actions that run at virtual times. Nothing
+// sounds and nothing waits in real time, so a test of a 70-second wait runs
+// in milliseconds.
+//
+// The clock. TimeGetTime reports whole milliseconds of a virtual clock that
+// keeps sub-millisecond time internally and wraps at 2^32 like the real one.
+// It moves only when the test or the logic makes it:
+//  - SetTime jumps to a reading, Advance moves on by some milliseconds;
+//  - a synchronous sound moves it by the sound's exact length (samples /
+//    11025 s for a clip; see SetClipSamples and SetWaveFileLength);
+//  - Hold moves it by its milliseconds without running any action;
+//  - PumpMessages moves it by the pump step (1 ms unless SetPumpStep says
+//    otherwise) after handling events, so that polling loops progress;
+//  - WaitForEvents jumps to the next scheduled action or to its deadline,
+//    whichever comes first.
+//
+// User actions. At(ms, action) schedules a function ("click STOP at
+// 1500 ms"); it runs inside the first PumpMessages or WaitForEvents once the
+// clock has reached ms, just as queued input is handled by the next pump.
+// Actions due at the same time run in the order they were scheduled; an
+// action may itself pump and wait (a click on PLAY runs the whole player).
+// A WaitForEvents without deadline and with nothing scheduled would wait for
+// ever in a real program: the fake stops the test with a fatal message.
+// Both pumps also let Qt handle its own pending events.
+//
+// Animation requests are logged and forwarded to the real CAnimateCtrl, so
+// the widgets show what the logic asked for; the fake switches each control
+// it sees to external time and lets it play on the virtual clock.
 class CFakePlatform : public CPlatform {
 public:
     struct SoundRequest {
-        enum Kind { ClipAsync, ClipSync, WaveFileSync, Beep } kind;
-        int clip = 0;
-        std::string path;
-        std::uint32_t time = 0;
+        enum Kind { ClipAsync, ClipSync, WaveFileSync, Beep };
+        Kind kind = ClipAsync;
+        int clip = 0; // the clip, for ClipAsync and ClipSync
+        std::string path; // the file, for WaveFileSync
+        std::uint32_t time = 0; // TimeGetTime when the request was made
+
+        bool operator==(const SoundRequest&) const = default;
     };
 
-    void SetTime(std::uint32_t ms) { m_now = ms; }
-    void Advance(std::uint32_t ms) { m_now += ms; }
+    struct AnimationRequest {
+        enum Kind { Open, Play, Stop };
+        Kind kind = Open;
+        const CAnimateCtrl* control = nullptr;
+        int clip = 0; // the clip opened, or the control's clip when playing or stopping
+        int from = 0; // the range and repeat count as requested, for Play
+        int to = 0;
+        int repeat = 0;
+        std::uint32_t time = 0;
+
+        bool operator==(const AnimationRequest&) const = default;
+    };
+
+    CFakePlatform() = default;
+    ~CFakePlatform() override;
+    CFakePlatform(const CFakePlatform&) = delete;
+    CFakePlatform& operator=(const CFakePlatform&) = delete;
+
+    // The clock.
+    void SetTime(std::uint32_t ms);
+    void Advance(std::uint32_t ms);
+    // Exact virtual milliseconds since the clock read 0, without the wrap.
+    double PreciseTime() const { return double(m_nowNs) / 1e6; }
+    void SetPumpStep(double ms);
+
+    // User actions, at a clock reading (taken modulo 2^32; a reading already
+    // passed means the next pump) or after some milliseconds from now.
+    void At(std::uint32_t ms, std::function<void()> action);
+    void After(std::uint32_t ms, std::function<void()> action);
+    std::size_t PendingActions() const { return m_actions.size(); }
+
+    // Sound lengths for clips and files the catalogue does not know. A wave
+    // file that is not registered is measured from the file itself; one that
+    // cannot be read or decoded takes no time, as on the real platform.
+    void SetClipSamples(int clip, int samples);
+    void SetWaveFileLength(const std::string& path, double ms);
+
+    // The logs, in request order.
     const std::vector<SoundRequest>& Sounds() const { return m_sounds; }
+    const std::vector<AnimationRequest>& Animations() const { return m_animations; }
+    // The same as short texts without times, for QCOMPARE: "async 197",
+    // "sync 193", "file script/a.wav", "beep"; "lamp open 242",
+    // "lamp play 242 0..65535 x1", "lamp stop" (the control's objectName,
+    // or "control" when it has none).
+    QStringList SoundLog() const;
+    QStringList AnimationLog() const;
+    void ClearLogs();
+    // How often the logic pumped and waited.
+    int PumpCount() const { return m_pumps; }
+    int WaitCount() const { return m_waits; }
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
@@ -28,12 +110,29 @@ public:
     void AnimOpen(CAnimateCtrl& control, int clip) override;
     void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
     void AnimStop(CAnimateCtrl& control) override;
-    std::uint32_t TimeGetTime() override { return m_now; }
+    std::uint32_t TimeGetTime() override;
     void PumpMessages() override;
     void WaitForEvents(int timeoutMs) override;
     void Hold(int ms) override;
 
 private:
-    std::uint32_t m_now = 0;
+    static constexpr std::int64_t NsPerMs = 1'000'000;
+
+    void AdvanceNs(std::int64_t ns);
+    void RunDueActions();
+    static void ProcessQtEvents();
+    void Adopt(CAnimateCtrl& control);
+    std::int64_t WaveFileNs(const std::string& path) const;
+
+    std::int64_t m_nowNs = 0;
+    std::int64_t m_pumpStepNs = NsPerMs;
+    // Due time in ns; equal times keep their order of insertion.
+    std::multimap<std::int64_t, std::function<void()>> m_actions;
+    std::map<int, int> m_clipSamples;
+    std::map<std::string, double> m_waveFileMs;
     std::vector<SoundRequest> m_sounds;
+    std::vector<AnimationRequest> m_animations;
+    std::vector<QPointer<CAnimateCtrl>> m_controls;
+    int m_pumps = 0;
+    int m_waits = 0;
 };

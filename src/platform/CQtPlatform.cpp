@@ -1,0 +1,89 @@
+#include "platform/CQtPlatform.h"
+
+#include "media/CMediaCatalogue.h"
+#include "platform/CAnimateCtrl.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+void CQtPlatform::PlayClipAsync(int clip)
+{
+    m_sound.PlayAsync(CMediaCatalogue::SoundClip(clip));
+}
+
+void CQtPlatform::PlayClipSync(int clip)
+{
+    FlushPaints();
+    m_sound.PlaySync(CMediaCatalogue::SoundClip(clip));
+}
+
+void CQtPlatform::PlayWaveFileSync(const std::string& path)
+{
+    FlushPaints();
+    m_sound.PlayFileSync(path);
+}
+
+void CQtPlatform::MessageBeep()
+{
+    QApplication::beep();
+}
+
+void CQtPlatform::AnimOpen(CAnimateCtrl& control, int clip)
+{
+    control.Open(clip);
+}
+
+void CQtPlatform::AnimPlay(CAnimateCtrl& control, int from, int to, int repeat)
+{
+    control.Play(from, to, repeat);
+}
+
+void CQtPlatform::AnimStop(CAnimateCtrl& control)
+{
+    control.Stop();
+}
+
+std::uint32_t CQtPlatform::TimeGetTime()
+{
+    return m_clock.Now();
+}
+
+void CQtPlatform::PumpMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CQtPlatform::WaitForEvents(int timeoutMs)
+{
+    if (timeoutMs == 0) {
+        PumpMessages();
+        return;
+    }
+    // The wake-up is an event like any other: the wait ends with whichever
+    // comes first. Qt's default coarse timers may fire 5 % early, so the
+    // wake-up is precise. A local timer keeps nested waits independent.
+    QTimer wakeUp;
+    if (timeoutMs > 0) {
+        wakeUp.setSingleShot(true);
+        wakeUp.setTimerType(Qt::PreciseTimer);
+        wakeUp.start(timeoutMs);
+    }
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    PumpMessages();
+}
+
+void CQtPlatform::Hold(int ms)
+{
+    FlushPaints();
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void CQtPlatform::FlushPaints()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/CMillisecondClock.h"
+#include "platform/CPlatform.h"
+#include "platform/CSdlSound.h"
+
+// The platform of the running program: sound through SDL, animation in
+// CAnimateCtrl widgets, the monotonic millisecond clock and Qt's event loop.
+// Make it after the QApplication and keep it for the life of the program:
+// it opens the sound device when it is made.
+class CQtPlatform : public CPlatform {
+public:
+    CQtPlatform() = default;
+
+    CSdlSound& Sound() { return m_sound; }
+    CMillisecondClock& Clock() { return m_clock; }
+
+    void PlayClipAsync(int clip) override;
+    void PlayClipSync(int clip) override;
+    void PlayWaveFileSync(const std::string& path) override;
+    void MessageBeep() override;
+    void AnimOpen(CAnimateCtrl& control, int clip) override;
+    void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
+    void AnimStop(CAnimateCtrl& control) override;
+    std::uint32_t TimeGetTime() override;
+    void PumpMessages() override;
+    void WaitForEvents(int timeoutMs) override;
+    void Hold(int ms) override;
+
+private:
+    // Paints what the logic changed just before it blocks, so that the
+    // screen shows it during the block (a key shown pressed while its tone
+    // sounds). Handles no other event.
+    static void FlushPaints();
+
+    CSdlSound m_sound;
+    CMillisecondClock m_clock;
+};
