@@ -189,7 +189,9 @@ void CFakePlatform::PumpMessages()
     ++m_pumps;
     RunDueActions();
     ProcessQtEvents();
-    AdvanceNs(m_pumpStepNs);
+    if (!m_movedSincePump)
+        AdvanceNs(m_pumpStepNs);
+    m_movedSincePump = false;
 }
 
 void CFakePlatform::WaitForEvents(int timeoutMs)
@@ -221,6 +223,7 @@ void CFakePlatform::AdvanceNs(std::int64_t ns)
     if (ns <= 0)
         return;
     m_nowNs += ns;
+    m_movedSincePump = true;
     std::erase_if(m_controls, [](const QPointer<CAnimateCtrl>& control) { return control.isNull(); });
     for (const QPointer<CAnimateCtrl>& control : m_controls)
         control->AdvanceTime(double(ns) / NsPerMs);

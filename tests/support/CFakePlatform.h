@@ -24,7 +24,9 @@
 //    11025 s for a clip; see SetClipSamples and SetWaveFileLength);
 //  - Hold moves it by its milliseconds without running any action;
 //  - PumpMessages moves it by the pump step (1 ms unless SetPumpStep says
-//    otherwise) after handling events, so that polling loops progress;
+//    otherwise) after handling events when nothing else has moved it since
+//    the previous pump: tight polling loops progress, and loops that wait
+//    end exactly on their deadlines;
 //  - WaitForEvents jumps to the next scheduled action or to its deadline,
 //    whichever comes first.
 //
@@ -133,6 +135,8 @@ private:
     std::vector<SoundRequest> m_sounds;
     std::vector<AnimationRequest> m_animations;
     std::vector<QPointer<CAnimateCtrl>> m_controls;
+    // Whether anything but the pump step moved the clock since the last pump.
+    bool m_movedSincePump = false;
     int m_pumps = 0;
     int m_waits = 0;
 };

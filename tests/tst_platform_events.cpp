@@ -1,0 +1,256 @@
+#include "CDelayedCall.h"
+#include "SyntheticMedia.h"
+#include "platform/CAnimateCtrl.h"
+#include "platform/CQtPlatform.h"
+
+#include <QKeyEvent>
+#include <QtTest>
+
+#include <functional>
+
+using Blocker = std::function<void(CPlatform&)>;
+Q_DECLARE_METATYPE(Blocker)
+
+namespace {
+
+class CPaintCounter : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+class CKeyWatcher : public QObject {
+public:
+    int keys = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            ++keys;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The polling loop of the player's waits: check a flag, pump, read the
+// clock, then block until an event or the rest of the time; returns the
+// number of passes. It may end up to 1 ms short of real time: the clock
+// counts whole milliseconds.
+int WaitLoop(CPlatform& platform, std::uint32_t ms, const bool& stop)
+{
+    const std::uint32_t start = platform.TimeGetTime();
+    int passes = 0;
+    while (!stop) {
+        ++passes;
+        platform.PumpMessages();
+        const std::uint32_t elapsed = platform.TimeGetTime() - start;
+        if (elapsed >= ms)
+            break;
+        platform.WaitForEvents(int(ms - elapsed));
+    }
+    return passes;
+}
+
+} // namespace
+
+class TestPlatformEvents : public QObject {
+    Q_OBJECT
+
+    CQtPlatform m_platform;
+
+private slots:
+    void clockCountsAcrossTheWrap_data()
+    {
+        QTest::addColumn<quint32>("start");
+        QTest::newRow("just before the wrap") << 0xFFFFFFFFu - 40;
+        QTest::newRow("at the wrap") << 0xFFFFFFFFu;
+        QTest::newRow("low") << 5u;
+    }
+
+    void clockCountsAcrossTheWrap()
+    {
+        QFETCH(quint32, start);
+        m_platform.Clock().Set(start);
+        const std::uint32_t first = m_platform.TimeGetTime();
+        QVERIFY(first - start < 20);
+        QElapsedTimer timer;
+        timer.start();
+        const bool never = false;
+        WaitLoop(m_platform, 100, never);
+        const std::uint32_t elapsed = m_platform.TimeGetTime() - first;
+        QVERIFY2(elapsed >= 100 && elapsed < 400, qPrintable(QString::number(elapsed)));
+        QVERIFY(std::abs(double(timer.elapsed()) - elapsed) <= 2);
+    }
+
+    void pumpHandlesPendingEventsAndReturns()
+    {
+        int calls = 0;
+        const CDelayedCall first(0, [&] { ++calls; });
+        const CDelayedCall second(0, [&] { ++calls; });
+        QElapsedTimer timer;
+        timer.start();
+        m_platform.PumpMessages();
+        QCOMPARE(calls, 2);
+        // Nothing pending: it returns at once.
+        m_platform.PumpMessages();
+        QVERIFY(timer.elapsed() < 100);
+    }
+
+    void pumpAppliesTheApplicationsEventFilter()
+    {
+        QWidget window;
+        CKeyWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        QCoreApplication::postEvent(&window, new QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5"));
+        QCOMPARE(watcher.keys, 0);
+        m_platform.PumpMessages();
+        QCOMPARE(watcher.keys, 1);
+        qApp->removeEventFilter(&watcher);
+    }
+
+    // A wait ends with the first event, or at its timeout when none comes.
+    void waitForEventsEnds_data()
+    {
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<int>("eventAfter"); // -1: no event
+        QTest::addColumn<int>("atLeast");
+        QTest::addColumn<int>("below");
+        QTest::addColumn<bool>("delivered");
+
+        QTest::newRow("event first") << 5000 << 50 << 45 << 2000 << true;
+        QTest::newRow("timeout first") << 200 << -1 << 199 << 1000 << false;
+        QTest::newRow("no timeout, an event") << -1 << 80 << 75 << 2000 << true;
+        QTest::newRow("zero timeout") << 0 << 500 << 0 << 300 << false;
+    }
+
+    void waitForEventsEnds()
+    {
+        QFETCH(int, timeout);
+        QFETCH(int, eventAfter);
+        QFETCH(int, atLeast);
+        QFETCH(int, below);
+
+        bool delivered = false;
+        std::optional<CDelayedCall> event;
+        if (eventAfter >= 0)
+            event.emplace(eventAfter, [&] { delivered = true; });
+
+        QElapsedTimer timer;
+        timer.start();
+        m_platform.WaitForEvents(timeout);
+        const qint64 took = timer.elapsed();
+        QVERIFY2(took >= atLeast && took < below, qPrintable(QString::number(took)));
+        QTEST(delivered, "delivered");
+    }
+
+    // The player's wait loop blocks instead of spinning: a second passes in
+    // a handful of passes, and input during it is handled on time.
+    void waitLoopBlocksAndHandlesInput()
+    {
+        bool stop = false;
+        QElapsedTimer timer;
+        timer.start();
+        qint64 stoppedAt = -1;
+        const CDelayedCall click(300, [&] { stoppedAt = timer.elapsed(); });
+        const int passes = WaitLoop(m_platform, 1000, stop);
+        const qint64 took = timer.elapsed();
+        QVERIFY2(took >= 999 && took < 1300, qPrintable(QString::number(took)));
+        QVERIFY2(passes < 20, qPrintable(QString::number(passes)));
+        QVERIFY2(stoppedAt >= 300 && stoppedAt < 500, qPrintable(QString::number(stoppedAt)));
+
+        // A click that sets the flag ends the loop at once.
+        timer.restart();
+        const CDelayedCall stopClick(100, [&] { stop = true; });
+        WaitLoop(m_platform, 5000, stop);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // A handler that runs its own wait from inside a wait (PLAY inside the
+    // opening sequence's wait) does not disturb the outer one.
+    void nestedWaitsKeepTheirDeadlines()
+    {
+        const bool never = false;
+        QElapsedTimer timer;
+        timer.start();
+        qint64 innerTook = -1;
+        const CDelayedCall nested(50, [&] {
+            QElapsedTimer inner;
+            inner.start();
+            WaitLoop(m_platform, 150, never);
+            innerTook = inner.elapsed();
+        });
+        WaitLoop(m_platform, 400, never);
+        QVERIFY2(innerTook >= 149 && innerTook < 400, qPrintable(QString::number(innerTook)));
+        QVERIFY2(timer.elapsed() >= 399 && timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void holdLeavesEventsQueued()
+    {
+        bool handled = false;
+        const CDelayedCall pending(0, [&] { handled = true; });
+        QElapsedTimer timer;
+        timer.start();
+        m_platform.Hold(60);
+        QVERIFY(timer.elapsed() >= 60);
+        QVERIFY(!handled);
+        m_platform.PumpMessages();
+        QVERIFY(handled);
+    }
+
+    // Before blocking, what the logic changed is painted (a key shown
+    // pressed during its tone), and nothing else is handled.
+    void blockingCallsPaintFirst_data()
+    {
+        QTest::addColumn<Blocker>("block");
+        QTest::newRow("hold") << Blocker([](CPlatform& p) { p.Hold(20); });
+        QTest::newRow("sync clip") << Blocker([](CPlatform& p) { p.PlayClipSync(197); });
+        QTest::newRow("wave file") << Blocker([](CPlatform& p) { p.PlayWaveFileSync("/no/such/file.wav"); });
+    }
+
+    void blockingCallsPaintFirst()
+    {
+        QFETCH(Blocker, block);
+        CPaintCounter window;
+        window.resize(50, 50);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(window.paints > 0);
+        const int before = window.paints;
+        bool handled = false;
+        const CDelayedCall pending(0, [&] { handled = true; });
+        window.update();
+        block(m_platform);
+        QCOMPARE(window.paints, before + 1);
+        QVERIFY(!handled);
+    }
+
+    void unknownSoundsReturnAtOnce()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        m_platform.PlayClipAsync(9999);
+        m_platform.PlayClipSync(9999);
+        m_platform.PlayWaveFileSync("");
+        m_platform.MessageBeep();
+        QVERIFY(timer.elapsed() < 100);
+    }
+
+    void animationRequestsReachTheControl()
+    {
+        const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(15, 15), 5);
+        CAnimateCtrl control;
+        control.Open(&clip, 242);
+        m_platform.AnimPlay(control, 0, CAnimateCtrl::LastFrame, CAnimateCtrl::ForEver);
+        QVERIFY(control.IsPlaying());
+        QCOMPARE(control.RangeTo(), 9);
+        m_platform.AnimStop(control);
+        QVERIFY(!control.IsPlaying());
+        m_platform.AnimOpen(control, 0);
+        QVERIFY(!control.IsOpen());
+    }
+};
+
+QTEST_MAIN(TestPlatformEvents)
+#include "tst_platform_events.moc"
