@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int FrameBytes = CSdlSound::Channels * int(sizeof(std::int16_t));
+// Twenty buffers without a callback: the device has stopped.
+constexpr auto StallAfter = std::chrono::milliseconds(100);
 
 CSdlSound::Clock::duration FramesToDuration(std::int64_t frames)
 {
@@ -81,7 +83,8 @@ void SDLCALL CSdlSound::Fill(void* self, Uint8* stream, int length)
         const std::vector<std::int16_t>& samples = sound.m_playing->samples;
         const std::size_t left = samples.size() - sound.m_playedSamples;
         copied = std::min(left * sizeof(std::int16_t), std::size_t(length));
-        std::memcpy(stream, samples.data() + sound.m_playedSamples, copied);
+        if (copied > 0)
+            std::memcpy(stream, samples.data() + sound.m_playedSamples, copied);
         sound.m_playedSamples += copied / sizeof(std::int16_t);
     }
     std::memset(stream + copied, 0, std::size_t(length) - copied);
@@ -165,6 +168,12 @@ void CSdlSound::WaitUntilPlayed(std::int64_t endFrame, Clock::time_point notBefo
         const auto now = Clock::now();
         if (now >= giveUp)
             return;
+        // SDL stops calling back when the device is lost (a headset
+        // unplugged): from then on the sound lasts its length in real time.
+        if (now - position.callbackTime > StallAfter) {
+            std::this_thread::sleep_until(notBefore);
+            return;
+        }
         if (position.frames >= endFrame) {
             std::this_thread::sleep_until(std::min(std::max(heard, notBefore), giveUp));
             return;
