@@ -1,6 +1,4 @@
 #include "CDelayedCall.h"
-#include "SyntheticMedia.h"
-#include "platform/CAnimateCtrl.h"
 #include "platform/CQtPlatform.h"
 
 #include <QKeyEvent>
@@ -224,31 +222,6 @@ private slots:
         block(m_platform);
         QCOMPARE(window.paints, before + 1);
         QVERIFY(!handled);
-    }
-
-    void unknownSoundsReturnAtOnce()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        m_platform.PlayClipAsync(9999);
-        m_platform.PlayClipSync(9999);
-        m_platform.PlayWaveFileSync("");
-        m_platform.MessageBeep();
-        QVERIFY(timer.elapsed() < 100);
-    }
-
-    void animationRequestsReachTheControl()
-    {
-        const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(15, 15), 5);
-        CAnimateCtrl control;
-        control.Open(&clip, 242);
-        m_platform.AnimPlay(control, 0, CAnimateCtrl::LastFrame, CAnimateCtrl::ForEver);
-        QVERIFY(control.IsPlaying());
-        QCOMPARE(control.RangeTo(), 9);
-        m_platform.AnimStop(control);
-        QVERIFY(!control.IsPlaying());
-        m_platform.AnimOpen(control, 0);
-        QVERIFY(!control.IsOpen());
     }
 };
 

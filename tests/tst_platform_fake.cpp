@@ -67,16 +67,6 @@ private slots:
         QCOMPARE(platform.Sounds().back().time, std::uint32_t(500 + 1000.0 * samples * (count - 1) / 11025));
     }
 
-    void asyncSoundsAndBeepsTakeNoTime()
-    {
-        CFakePlatform platform;
-        platform.SetClipSamples(249, 2525);
-        platform.PlayClipAsync(249);
-        platform.MessageBeep();
-        QCOMPARE(platform.PreciseTime(), 0.0);
-        QCOMPARE(platform.SoundLog(), (QStringList{"async 249", "beep"}));
-    }
-
     void waveFilesLastTheirLength_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -99,16 +89,6 @@ private slots:
         platform.PlayWaveFileSync(path);
         QVERIFY(std::abs(platform.PreciseTime() - ms) < 1e-6);
         QCOMPARE(platform.SoundLog(), QStringList{QString::fromStdString("file " + path)});
-    }
-
-    void registeredLengthsWin()
-    {
-        CFakePlatform platform;
-        platform.SetWaveFileLength("script/x.wav", 1234.5);
-        platform.PlayWaveFileSync("script/x.wav");
-        platform.PlayWaveFileSync("script/missing.wav");
-        QCOMPARE(platform.PreciseTime(), 1234.5);
-        QCOMPARE(platform.Sounds()[1].time, 1234u);
     }
 
     // A 70-second wait with a scheduled PAUSE and resume: the actions run at
@@ -196,16 +176,6 @@ private slots:
         platform.At(at, [&] { ranAt = platform.TimeGetTime(); });
         platform.WaitForEvents(-1);
         QTEST(ranAt, "ranAt");
-    }
-
-    void afterCountsFromNow()
-    {
-        CFakePlatform platform;
-        platform.SetTime(0xFFFFFFF0u);
-        std::uint32_t ranAt = 1;
-        platform.After(100, [&] { ranAt = platform.TimeGetTime(); });
-        platform.WaitForEvents(5000);
-        QCOMPARE(ranAt, 0xFFFFFFF0u + 100);
     }
 
     void pumpLetsQtHandleItsEvents()
