@@ -37,4 +37,6 @@ struct CPanelState {
     std::string counterText;
 
     std::string scriptDirectory;
+    // Set when the panel is being closed: a running playback ends.
+    bool closing = false;
 };

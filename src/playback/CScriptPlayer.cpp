@@ -59,7 +59,7 @@ void CScriptPlayer::OnPlay()
     Run run;
     run.lastPosition = script.GetLineCount() - 1;
     for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
-        if (run.abort)
+        if (run.abort || m_panel.closing)
             break;
         const std::string text = script.GetLine(run.position);
         m_panel.counterText = CPanelModes::FormatCount(run.lineNumber);
