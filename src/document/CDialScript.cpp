@@ -112,7 +112,7 @@ bool CDialScript::Save()
     return CScriptFile::Write(m_directory + m_name + Extension, CScriptFile::Encode(m_lines));
 }
 
-bool CDialScript::Load(std::string path)
+bool CDialScript::Load(const std::string& path)
 {
     std::optional<std::string> content = CScriptFile::Read(path);
     if (!content)

@@ -38,7 +38,7 @@ public:
     bool Save();
     // Replaces the lines by those of the file at path. Returns false and
     // leaves the document exactly as it was when the file cannot be read.
-    bool Load(std::string path);
+    bool Load(const std::string& path);
 
     void SetDirectory(const std::string& directory);
     std::string GetDirectory() const;

@@ -1,0 +1,50 @@
+#include "playback/CKeypad.h"
+
+#include "panel/CPanelState.h"
+#include "platform/CPlatform.h"
+#include "playback/CKeyTable.h"
+
+#include <QAbstractButton>
+
+CKeypad::CKeypad(CPanelState& panel)
+    : m_panel(panel)
+{
+}
+
+void CKeypad::SoundKey(const CKeyTableRow* key)
+{
+    if (key != nullptr)
+        m_panel.platform.PlayClipAsync(key->toneClip);
+}
+
+void CKeypad::SendKeyTone(char character)
+{
+    const CKeyTableRow* key = CKeyTable::FromCharacter(character);
+    if (key == nullptr)
+        return;
+    QAbstractButton* button = m_panel.controls.keys.at(static_cast<std::size_t>(key - CKeyTable::Rows().data()));
+    // The thread blocks while the tone sounds, so the pressed face must be
+    // painted now rather than when the event loop next runs.
+    button->setDown(true);
+    button->repaint();
+    m_panel.platform.PlayClipSync(key->toneClip);
+    button->setDown(false);
+    button->repaint();
+    m_panel.platform.Hold(InterKeyGapMs);
+}
+
+void CKeypad::EnableKeypad()
+{
+    SetKeypadEnabled(true);
+}
+
+void CKeypad::DisableKeypad()
+{
+    SetKeypadEnabled(false);
+}
+
+void CKeypad::SetKeypadEnabled(bool enabled)
+{
+    for (QAbstractButton* button : m_panel.controls.keys)
+        button->setEnabled(enabled);
+}

@@ -1,0 +1,214 @@
+#include "playback/CScriptPlayer.h"
+
+#include "document/CDialScript.h"
+#include "media/MediaIds.h"
+#include "panel/CPanelCommands.h"
+#include "panel/CPanelModes.h"
+#include "panel/CPanelState.h"
+#include "platform/CPlatform.h"
+#include "playback/CKeypad.h"
+#include "playback/CScriptLine.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+
+CScriptPlayer::CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad)
+    : m_panel(panel)
+    , m_modes(modes)
+    , m_commands(commands)
+    , m_keypad(keypad)
+{
+}
+
+std::string CScriptPlayer::LinePreview(int position)
+{
+    const int source = position <= 0 ? 0 : position + 1;
+    return CScriptLine::PreviewText(m_panel.script.GetLine(source));
+}
+
+void CScriptPlayer::OnPlay()
+{
+    CDialScript& script = m_panel.script;
+    if (script.GetName().empty()) {
+        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        m_panel.statusText = "No Script Loaded";
+        m_panel.displayText.clear();
+        m_modes.RefreshPanel();
+        return;
+    }
+    if (script.GetLineCount() == 0) {
+        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        script.SetName(std::string());
+        m_panel.statusText = "This Script is Empty";
+        m_panel.displayText.clear();
+        m_modes.RefreshPanel();
+        return;
+    }
+
+    script.SetMode(ModePlaying);
+    m_modes.FillLineList();
+    m_panel.displayText = LinePreview(0);
+    m_panel.counterText = "000";
+    m_panel.statusText = "...";
+    m_modes.RefreshPanel();
+    m_panel.platform.PumpMessages();
+
+    Run run;
+    run.lastPosition = script.GetLineCount() - 1;
+    for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
+        if (run.abort || m_panel.closing)
+            break;
+        const std::string text = script.GetLine(run.position);
+        m_panel.counterText = CPanelModes::FormatCount(run.lineNumber);
+        if (run.noteShown)
+            run.noteShown = false; // the note stays up while this line plays
+        else if (run.position < run.lastPosition)
+            m_panel.displayText = LinePreview(run.position);
+        ShowLine(run.position);
+
+        bool ended = false;
+        switch (CScriptLine::Recognise(text)) {
+        case CScriptLine::Dial:
+            Dial(text);
+            break;
+        case CScriptLine::Wait:
+            Wait(run, text);
+            break;
+        case CScriptLine::Pause:
+            Pause(run);
+            break;
+        case CScriptLine::Show:
+            m_panel.displayText = script.GetShowText(run.position);
+            run.noteShown = true;
+            break;
+        case CScriptLine::Play:
+            ended = !PlayWave(text);
+            break;
+        case CScriptLine::None:
+            break;
+        }
+        if (ended)
+            break;
+    }
+
+    m_panel.displayText = script.GetName();
+    script.SetMode(ModeIdle);
+    m_modes.RefreshPanel();
+}
+
+void CScriptPlayer::ShowLine(int position)
+{
+    QListWidget* list = m_panel.controls.lineList;
+    if (QListWidgetItem* item = list->item(position)) {
+        list->scrollToItem(item, QAbstractItemView::PositionAtTop);
+        list->setCurrentRow(position);
+    }
+}
+
+void CScriptPlayer::Dial(const std::string& text)
+{
+    // Frame 10 lies beyond the flash clip: the lamp shows its last frame.
+    m_modes.ShowStill(*m_panel.controls.activityLight, Clip::LampFlash, 10);
+    m_panel.platform.PumpMessages();
+    // The keys of one line sound back to back; input waits in the queue.
+    for (const char key : CScriptLine::DialKeys(text))
+        m_keypad.SendKeyTone(key);
+}
+
+bool CScriptPlayer::TakeStopOrRepeat(Run& run)
+{
+    const DialMode mode = m_panel.script.GetMode();
+    if (mode == ModeIdle) {
+        m_panel.statusText = "Script Aborted.";
+        run.abort = true;
+        return true;
+    }
+    if (mode == ModeRepeat && run.lineNumber >= 2) {
+        // With the loop's step, the line before this one plays next, then
+        // this line again.
+        run.position -= 2;
+        run.lineNumber -= 2;
+        m_panel.script.SetMode(ModePlaying);
+        return true;
+    }
+    return false;
+}
+
+void CScriptPlayer::Wait(Run& run, const std::string& text)
+{
+    CPlatform& platform = m_panel.platform;
+    const std::int32_t length = CScriptLine::WaitMs(text);
+    std::int32_t remaining = length;
+    std::uint32_t deadline = platform.TimeGetTime() + static_cast<std::uint32_t>(length);
+    m_modes.PlayForever(*m_panel.controls.activityLight, Clip::LampCycle);
+    m_modes.RefreshPanel();
+    platform.PumpMessages();
+    for (;;) {
+        if (TakeStopOrRepeat(run))
+            break;
+        const bool paused = m_panel.script.GetMode() == ModePaused;
+        if (paused)
+            deadline = platform.TimeGetTime() + static_cast<std::uint32_t>(remaining); // time stands still
+        else
+            remaining = static_cast<std::int32_t>(deadline - platform.TimeGetTime());
+        if (remaining <= 0)
+            break;
+        // Sleep until the next event or the deadline instead of spinning;
+        // every pass still checks the mode and reads the clock.
+        platform.WaitForEvents(paused ? -1 : remaining);
+    }
+    CPanelControls& c = m_panel.controls;
+    c.closeArea->setEnabled(false);
+    c.stop->setEnabled(false);
+    c.pause->setEnabled(false);
+    c.repeat->setEnabled(false);
+}
+
+void CScriptPlayer::Pause(Run& run)
+{
+    CPanelControls& c = m_panel.controls;
+    c.stop->setEnabled(true);
+    c.pause->setEnabled(true);
+    c.repeat->setEnabled(true);
+    m_commands.OnPause();
+    m_panel.platform.PumpMessages();
+    for (;;) {
+        if (TakeStopOrRepeat(run))
+            break;
+        if (m_panel.script.GetMode() != ModePaused)
+            break;
+        m_panel.platform.WaitForEvents(-1);
+    }
+}
+
+std::optional<std::string> CScriptPlayer::FindWaveFile(const std::string& directory, const std::string& name)
+{
+    const std::string exact = directory + name;
+    if (QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(exact))))
+        return exact;
+    if (name.find('/') != std::string::npos)
+        return std::nullopt;
+    // A wave file copied as "Menu.WAV" is found for the lower-cased name.
+    const QDir dir(directory.empty() ? QStringLiteral(".") : QFile::decodeName(QByteArray::fromStdString(directory)));
+    const QString wanted = QFile::decodeName(QByteArray::fromStdString(name));
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            return directory + QFile::encodeName(entry).toStdString();
+    }
+    return std::nullopt;
+}
+
+bool CScriptPlayer::PlayWave(const std::string& text)
+{
+    const std::optional<std::string> name = CScriptLine::PlayFileName(text);
+    if (!name)
+        return false;
+    const std::optional<std::string> path = FindWaveFile(m_panel.scriptDirectory, *name);
+    if (!path)
+        return false;
+    m_panel.platform.PlayWaveFileSync(*path);
+    return true;
+}

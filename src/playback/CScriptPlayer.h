@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CKeypad;
+class CPanelCommands;
+class CPanelModes;
+struct CPanelState;
+
+// PLAY: carries out the loaded script line by line inside the click handler
+// and returns when the script has ended or was stopped. It keeps the panel
+// alive by pumping events at fixed points; the STOP, PAUSE and REPEAT
+// handlers that run from that pump steer it only through the document's
+// mode, which it reads inside wait and pause lines.
+class CScriptPlayer {
+public:
+    CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad);
+
+    void OnPlay();
+    // The display text while the line at position plays: the first line's
+    // own argument at the start, otherwise the argument of the next line.
+    std::string LinePreview(int position);
+
+    // The wave file a play line names, looked up in directory: the exact
+    // name first, then the same name in any letter case. Names are taken
+    // literally (no wildcards).
+    static std::optional<std::string> FindWaveFile(const std::string& directory, const std::string& name);
+
+private:
+    // Per-playback state; discarded when OnPlay returns.
+    struct Run {
+        int position = 0;
+        int lineNumber = 1;
+        int lastPosition = 0;
+        bool abort = false;
+        bool noteShown = false;
+    };
+
+    void Dial(const std::string& text);
+    void Wait(Run& run, const std::string& text);
+    void Pause(Run& run);
+    // Returns false when the line cannot be played, which ends the playback.
+    bool PlayWave(const std::string& text);
+    // Acts on STOP and REPEAT seen during a wait or pause line. Returns true
+    // when the line must be left.
+    bool TakeStopOrRepeat(Run& run);
+    void ShowLine(int position);
+
+    CPanelState& m_panel;
+    CPanelModes& m_modes;
+    CPanelCommands& m_commands;
+    CKeypad& m_keypad;
+};

@@ -1,0 +1,462 @@
+#include "shell/CDialerDlg.h"
+
+#include "document/CScriptFile.h"
+#include "media/CMediaCatalogue.h"
+#include "panel/CNameEdit.h"
+#include "platform/CAnimateCtrl.h"
+#include "platform/CPlatform.h"
+#include "playback/CKeyTable.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CBitmapButton.h"
+#include "shell/CCaptionStatic.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QTextEdit>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+constexpr int IdPlay = 1001;
+constexpr int IdScriptList = 1004;
+constexpr int IdLineList = 1005;
+constexpr int IdDisplay = 1006;
+constexpr int IdRec = 1019;
+constexpr int IdPause = 1020;
+constexpr int IdStop = 1021;
+constexpr int IdRepeat = 1022;
+constexpr int IdModeBanner = 1024;
+constexpr int IdStatusLine = 1025;
+constexpr int IdInfoText = 1032;
+constexpr int IdActivityLight = 1033;
+constexpr int IdIntroReel = 1034;
+constexpr int IdLineCounter = 1035;
+
+const QColor PanelBackground(42, 191, 255);
+const QColor PanelText(0, 95, 255);
+
+// The layout was drawn for a dialog font of 13 1/3 pixels, whose dialog
+// units are 2 pixels; the unit scales with the font's nominal pixel size.
+// Qt's own metrics of the substitute font would give a smaller panel.
+double DialogUnitFor(int pointSize, double dotsPerInch)
+{
+    const double pixelSize = pointSize * dotsPerInch / 72.0;
+    return pixelSize * 2.0 / (40.0 / 3.0);
+}
+
+double ScreenDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+// An "Arial" font whose cell (ascent + descent) is at most cellHeight pixels.
+QFont FontForCellHeight(int cellHeight)
+{
+    QFont font(QStringLiteral("Arial"));
+    int pixelSize = cellHeight;
+    for (; pixelSize > 1; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        if (QFontMetrics(font).height() <= cellHeight)
+            break;
+    }
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+std::string CreditsText()
+{
+    return "\r\n\r\n\r\n\r\n\r\n\r\n"
+           "(c) 2000 the Pelmora developers\r\n"
+           "pelmora@example.org";
+}
+
+std::string VersionText()
+{
+    return "\r\n\r\n\r\n"
+           "For latest version visit:\r\n"
+           "https://pelmora.example.org";
+}
+
+} // namespace
+
+CDialerDlg::CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_platform(platform)
+    , m_unit(DialogUnitFor(layout.pointSize, ScreenDpi()))
+    , m_dialogFont(layout.fontFace, layout.pointSize)
+    , m_script(platform)
+    , m_panel(m_script, platform, CreateControls(layout))
+    , m_keypad(m_panel)
+    , m_modes(m_panel, m_keypad)
+    , m_commands(m_panel, m_modes, m_keypad)
+    , m_player(m_panel, m_modes, m_commands, m_keypad)
+    , m_face(QPixmap::fromImage(CMediaCatalogue::Bitmap(Bitmap::Face)))
+{
+    setFixedSize(
+        static_cast<int>(std::lround(layout.width * m_unit)), static_cast<int>(std::lround(layout.height * m_unit)));
+    runAboutBox = [this] {
+        CAboutDlg about(this);
+        about.exec();
+    };
+    OnInitDialog();
+}
+
+CDialerDlg::~CDialerDlg()
+{
+    qApp->removeEventFilter(this);
+}
+
+QRect CDialerDlg::ToPixels(const CDialogControl& control) const
+{
+    const auto px = [this](int units) { return static_cast<int>(std::lround(units * m_unit)); };
+    return {px(control.x), px(control.y), px(control.width), px(control.height)};
+}
+
+QWidget* CDialerDlg::Control(int id) const
+{
+    for (const auto& [controlId, widget] : m_controlsById) {
+        if (controlId == id)
+            return widget;
+    }
+    return nullptr;
+}
+
+CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
+{
+    setFont(m_dialogFont);
+    CPanelControls c;
+    // Created in layout order, which is also the tab order.
+    for (const CDialogControl& control : layout.controls) {
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case CDialogControl::Button: {
+            auto* button = new CBitmapButton(control.id, this);
+            button->setText(control.text);
+            widget = button;
+            break;
+        }
+        case CDialogControl::ListBox: {
+            auto* list = new QListWidget(this);
+            list->setFrameShape(QFrame::NoFrame);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setUniformItemSizes(true);
+            widget = list;
+            break;
+        }
+        case CDialogControl::Edit:
+            if (control.flags & CDialogControl::MultiLine) {
+                auto* edit = new QTextEdit(this);
+                edit->setFrameShape(QFrame::NoFrame);
+                edit->setReadOnly(true);
+                edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                edit->setLineWrapMode(QTextEdit::NoWrap);
+                edit->setAcceptRichText(false);
+                widget = edit;
+            } else {
+                auto* edit = new CNameEdit(m_platform, this);
+                edit->setFrame(false);
+                edit->setReadOnly(true);
+                widget = edit;
+            }
+            break;
+        case CDialogControl::Animation:
+            widget = new CAnimateCtrl(this);
+            break;
+        case CDialogControl::Static:
+            if (control.flags & CDialogControl::Notify)
+                widget = new CCaptionStatic(control.id, m_platform, this);
+            else
+                widget = new QLabel(control.text, this);
+            break;
+        case CDialogControl::IconStatic:
+            break;
+        }
+        if (widget == nullptr)
+            continue;
+        widget->setGeometry(ToPixels(control));
+        widget->setVisible(control.flags & CDialogControl::Visible);
+        if (!(control.flags & CDialogControl::TabStop) && control.kind != CDialogControl::Button)
+            widget->setFocusPolicy(control.kind == CDialogControl::ListBox ? Qt::ClickFocus : widget->focusPolicy());
+        m_controlsById.emplace_back(control.id, widget);
+    }
+
+    const auto button = [this](int id) { return static_cast<QAbstractButton*>(Control(id)); };
+    c.play = button(IdPlay);
+    c.rec = button(IdRec);
+    c.pause = button(IdPause);
+    c.stop = button(IdStop);
+    c.repeat = button(IdRepeat);
+    for (std::size_t i = 0; i < c.keys.size(); ++i)
+        c.keys[i] = button(CKeyTable::Rows()[i].controlId);
+    c.closeArea = Control(CCaptionStatic::CloseArea);
+    c.dragBar = Control(CCaptionStatic::DragBar);
+    c.toggleLamp = Control(CCaptionStatic::ToggleLamp);
+    c.display = static_cast<CNameEdit*>(Control(IdDisplay));
+    c.lineList = static_cast<QListWidget*>(Control(IdLineList));
+    c.scriptList = static_cast<QListWidget*>(Control(IdScriptList));
+    c.infoText = static_cast<QTextEdit*>(Control(IdInfoText));
+    c.statusLine = static_cast<QLabel*>(Control(IdStatusLine));
+    c.lineCounter = static_cast<QLabel*>(Control(IdLineCounter));
+    c.modeBanner = static_cast<CAnimateCtrl*>(Control(IdModeBanner));
+    c.activityLight = static_cast<CAnimateCtrl*>(Control(IdActivityLight));
+    c.introReel = static_cast<CAnimateCtrl*>(Control(IdIntroReel));
+    return c;
+}
+
+void CDialerDlg::SetUpFonts()
+{
+    const QFont display = FontForCellHeight(24);
+    const QFont status = FontForCellHeight(14);
+    const QFont lists = FontForCellHeight(16);
+    const CPanelControls& c = m_panel.controls;
+    c.display->setFont(display);
+    c.statusLine->setFont(status);
+    c.infoText->setFont(status);
+    c.lineCounter->setFont(lists);
+    c.scriptList->setFont(lists);
+    c.lineList->setFont(lists);
+}
+
+void CDialerDlg::SetUpColours()
+{
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, PanelBackground);
+    palette.setColor(QPalette::WindowText, PanelText);
+    palette.setColor(QPalette::Base, PanelBackground);
+    palette.setColor(QPalette::Text, PanelText);
+    palette.setColor(QPalette::Disabled, QPalette::Text, PanelText);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, PanelText);
+    setPalette(palette);
+    const CPanelControls& c = m_panel.controls;
+    for (QWidget* widget : {static_cast<QWidget*>(c.display), static_cast<QWidget*>(c.infoText),
+             static_cast<QWidget*>(c.statusLine), static_cast<QWidget*>(c.scriptList),
+             static_cast<QWidget*>(c.lineList), static_cast<QWidget*>(c.lineCounter)}) {
+        widget->setAutoFillBackground(true);
+        widget->setPalette(palette);
+    }
+}
+
+void CDialerDlg::OnInitDialog()
+{
+    CPanelControls& c = m_panel.controls;
+    m_panel.PushTexts();
+    setWindowIcon(CMediaCatalogue::Icon());
+    setWindowTitle(QStringLiteral("Pelmora"));
+    for (const int id : {1000, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1016, 1015, 1017, IdPlay, IdRec, IdStop,
+             IdPause, IdRepeat}) {
+        auto* button = static_cast<CBitmapButton*>(Control(id));
+        button->AutoLoad(button->text());
+    }
+    SetUpFonts();
+    SetUpColours();
+    c.display->setTextMargins(0, 0, 0, 0);
+    m_panel.counterText = "000";
+
+    m_platform.AnimStop(*c.modeBanner);
+    m_platform.AnimOpen(*c.modeBanner, 0);
+    m_modes.PlayForever(*c.modeBanner, Clip::BannerReady);
+    m_modes.ShowStill(*c.activityLight, Clip::LampCycle, 16);
+    m_modes.ShowStill(*c.introReel, Clip::IntroReel, 0);
+
+    c.scriptList->setVisible(false);
+    c.lineList->setVisible(false);
+    c.display->setVisible(false);
+    c.display->setEnabled(false);
+    m_panel.infoText = CreditsText();
+    c.infoText->setVisible(true);
+    c.infoText->setFocus();
+    c.play->setEnabled(true);
+    c.rec->setEnabled(true);
+    c.stop->setEnabled(false);
+    c.pause->setEnabled(false);
+    c.repeat->setEnabled(false);
+    c.closeArea->setEnabled(true);
+    static_cast<CCaptionStatic*>(c.toggleLamp)->SetPicture(Bitmap::LampSpeaker);
+    m_panel.PushTexts();
+
+    m_panel.scriptDirectory = CScriptFile::DetectDirectory();
+    m_script.SetDirectory(m_panel.scriptDirectory);
+
+    ConnectControls();
+    qApp->installEventFilter(this);
+    QMetaObject::invokeMethod(this, &CDialerDlg::OnIntro, Qt::QueuedConnection);
+    c.keys[0]->setFocus(); // DIAL1, the first control in the tab order
+}
+
+void CDialerDlg::ConnectControls()
+{
+    const CPanelControls& c = m_panel.controls;
+    for (QAbstractButton* key : c.keys) {
+        const int id = static_cast<CBitmapButton*>(key)->ControlId();
+        connect(key, &QAbstractButton::clicked, this, [this, id] { m_commands.OnKey(id); });
+    }
+    connect(c.play, &QAbstractButton::clicked, this, [this] { m_player.OnPlay(); });
+    connect(c.rec, &QAbstractButton::clicked, this, [this] { m_commands.OnRec(); });
+    connect(c.stop, &QAbstractButton::clicked, this, [this] { m_commands.OnStop(); });
+    connect(c.pause, &QAbstractButton::clicked, this, [this] { m_commands.OnPause(); });
+    connect(c.repeat, &QAbstractButton::clicked, this, [this] { m_commands.OnRepeat(); });
+    // Selection changes made by the program are blocked where they happen,
+    // so this reports the user's own changes only.
+    connect(c.scriptList, &QListWidget::currentRowChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
+    connect(c.scriptList, &QListWidget::itemDoubleClicked, this, [this] { m_commands.OnDblclkScriptList(); });
+}
+
+bool CDialerDlg::IsKeyForPanel(QObject* watched) const
+{
+    // A key press is offered to the panel once, when it reaches its first
+    // receiver: the focused control of the panel, or the panel itself.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this)
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    return widget == (focus != nullptr ? focus : this);
+}
+
+bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_waitingForMouse && event->type() == QEvent::MouseMove
+        && (watched->isWindowType() || watched->isWidgetType())) {
+        // The first mouse movement over any window of the program ends the
+        // opening sequence's wait; it is consumed, not dispatched.
+        m_waitingForMouse = false;
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && !m_introRunning && IsKeyForPanel(watched))
+        return m_commands.PreTranslateMessage(watched, *static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDialerDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter never triggers a default action: it never closes the panel.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier) {
+        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CDialerDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_face);
+}
+
+void CDialerDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    ShowSystemMenu(event->globalPos());
+}
+
+void CDialerDlg::ShowSystemMenu(const QPoint& globalPosition)
+{
+    QMenu menu(this);
+    menu.addAction(tr("&Move"))->setData(ScMove);
+    menu.addAction(tr("Mi&nimize"))->setData(ScMinimize);
+    menu.addAction(tr("&Close"))->setData(ScClose);
+    menu.addSeparator();
+    const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);
+    if (!about.isEmpty())
+        menu.addAction(QString::fromLocal8Bit(about))->setData(IdmAboutBox);
+    if (const QAction* chosen = menu.exec(globalPosition))
+        OnSysCommand(chosen->data().toInt());
+}
+
+void CDialerDlg::OnSysCommand(int command)
+{
+    if ((command & 0xFFF0) == IdmAboutBox) {
+        runAboutBox();
+        return;
+    }
+    switch (command & 0xFFF0) {
+    case ScMove:
+        if (QWindow* handle = windowHandle())
+            handle->startSystemMove();
+        break;
+    case ScMinimize:
+        showMinimized();
+        break;
+    case ScClose:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void CDialerDlg::done(int result)
+{
+    // Closing the panel while a script plays or the opening sequence waits
+    // ends them, so that no hidden loop keeps the program alive.
+    m_closing = true;
+    m_waitingForMouse = false;
+    m_panel.closing = true;
+    const DialMode mode = m_script.GetMode();
+    if (mode == ModePlaying || mode == ModePaused || mode == ModeRepeat)
+        m_script.SetMode(ModeIdle);
+    QDialog::done(result);
+}
+
+void CDialerDlg::WaitForMouseMove()
+{
+    m_waitingForMouse = true;
+    while (m_waitingForMouse && !m_closing)
+        m_platform.WaitForEvents(-1);
+    m_waitingForMouse = false;
+}
+
+void CDialerDlg::OnIntro()
+{
+    if (m_introSkipped || m_closing)
+        return;
+    m_introRunning = true;
+    CPanelControls& c = m_panel.controls;
+    c.infoText->repaint();
+    m_panel.statusText = "...";
+    c.stop->setEnabled(true);
+    c.pause->setEnabled(true);
+    c.repeat->setEnabled(true);
+    m_panel.PushTexts();
+    m_platform.AnimPlay(*c.introReel, 0, CPanelModes::LastFrame, 1);
+    m_platform.PlayClipAsync(Clip::IntroBlips);
+    // The keys light up along the rows, alternately left to right and right
+    // to left; no events are handled meanwhile.
+    for (const int id : {1000, 1007, 1008, 1011, 1010, 1009, 1012, 1013, 1014, 1017, 1016, 1015}) {
+        auto* key = static_cast<QAbstractButton*>(Control(id));
+        key->setDown(true);
+        key->repaint();
+        m_platform.Hold(100);
+        key->setDown(false);
+        key->repaint();
+    }
+    c.stop->setEnabled(false);
+    c.pause->setEnabled(false);
+    c.repeat->setEnabled(false);
+    WaitForMouseMove();
+    m_platform.AnimOpen(*c.introReel, 0);
+    c.introReel->setVisible(false);
+    m_panel.statusText = "Load / Record Script";
+    c.display->setEnabled(true);
+    m_panel.infoText = VersionText();
+    c.infoText->setEnabled(true);
+    c.infoText->repaint();
+    c.infoText->setVisible(true);
+    c.infoText->update();
+    m_panel.PushTexts();
+    m_introRunning = false;
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+// The panel: a frameless window painted with the face of a handset, over
+// which the controls of the panel layout sit. It owns the one script
+// document and the parts that drive the panel, and only routes events to
+// them:
+//  - CDialScript holds the script, its files, the recorder and the mode;
+//  - CPanelState holds the controls and the four panel texts;
+//  - CPanelModes gives the panel the look of the current mode;
+//  - CKeypad sounds, sends and enables the twelve keys;
+//  - CPanelCommands carries out every button and key but PLAY, including
+//    the keyboard handling that sees each key press first;
+//  - CScriptPlayer plays the script inside PLAY's click handler.
+// The window itself paints the face, offers the system menu with the About
+// box, and runs the opening sequence once it is on the screen.
+
+#include "document/CDialScript.h"
+#include "panel/CPanelCommands.h"
+#include "panel/CPanelModes.h"
+#include "panel/CPanelState.h"
+#include "playback/CKeypad.h"
+#include "playback/CScriptPlayer.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+
+class CPlatform;
+struct CDialogLayout;
+struct CDialogControl;
+
+class CDialerDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Commands of the system menu.
+    static constexpr int IdmAboutBox = 0x0010;
+    static constexpr int ScMove = 0xF010;
+    static constexpr int ScMinimize = 0xF020;
+    static constexpr int ScClose = 0xF060;
+
+    // layout is the panel layout with the point size the display check
+    // chose for the dialog font.
+    CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget* parent = nullptr);
+    ~CDialerDlg() override;
+
+    CDialScript& Script() { return m_script; }
+    CPanelState& Panel() { return m_panel; }
+    CPanelModes& Modes() { return m_modes; }
+    CPanelCommands& Commands() { return m_commands; }
+    CScriptPlayer& Player() { return m_player; }
+    // The control with this id, nullptr for none.
+    QWidget* Control(int id) const;
+    // Pixels per dialog unit of the dialog font.
+    double DialogUnit() const { return m_unit; }
+
+    // The opening sequence; posted once by the constructor and run when the
+    // event loop first delivers it. Tests may turn it off before that.
+    void OnIntro();
+    void SkipIntro() { m_introSkipped = true; }
+    bool IntroRunning() const { return m_introRunning; }
+    void OnSysCommand(int command);
+    // Opens the About box modally; replaceable so that tests can count it.
+    std::function<void()> runAboutBox;
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnInitDialog();
+    CPanelControls CreateControls(const CDialogLayout& layout);
+    QRect ToPixels(const CDialogControl& control) const;
+    void SetUpFonts();
+    void SetUpColours();
+    void ConnectControls();
+    void ShowSystemMenu(const QPoint& globalPosition);
+    void WaitForMouseMove();
+    bool IsKeyForPanel(QObject* watched) const;
+
+    CPlatform& m_platform;
+    double m_unit = 2.0;
+    QFont m_dialogFont;
+    std::vector<std::pair<int, QWidget*>> m_controlsById;
+
+    CDialScript m_script;
+    CPanelState m_panel;
+    CKeypad m_keypad;
+    CPanelModes m_modes;
+    CPanelCommands m_commands;
+    CScriptPlayer m_player;
+
+    QPixmap m_face;
+    bool m_introSkipped = false;
+    bool m_introRunning = false;
+    bool m_waitingForMouse = false;
+    bool m_closing = false;
+};
