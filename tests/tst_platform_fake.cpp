@@ -25,7 +25,7 @@ std::uint32_t WaitLoop(CPlatform& platform, std::uint32_t ms, const bool& stop)
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));

@@ -24,7 +24,7 @@ public:
     };
 
     // Files larger than this are not read at all.
-    static constexpr std::int64_t MaxFileBytes = 256 * 1024 * 1024;
+    static constexpr std::int64_t MaxFileBytes = std::int64_t(256) * 1024 * 1024;
     // Longer sounds are refused: their converted samples would take more
     // memory than a dialer should ever hold.
     static constexpr int MaxSeconds = 600;
