@@ -1,12 +1,12 @@
+#include "platform/CQtPlatform.h"
+#include "shell/CDialerApp.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QWidget panel(nullptr, Qt::FramelessWindowHint);
-    panel.setWindowTitle(QStringLiteral("Pelmora"));
-    panel.setFixedSize(182, 448);
-    panel.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    CQtPlatform platform;
+    CDialerApp dialer(platform);
+    return dialer.InitInstance();
 }
