@@ -1,0 +1,115 @@
+#include "CPanelHarness.h"
+
+#include "media/CMediaCatalogue.h"
+#include "panel/CNameEdit.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+CPanelHarness::CPanelHarness(Start start, bool scriptFolder, int pointSize)
+    : m_previousDirectory(QDir::currentPath())
+{
+    QDir::setCurrent(m_workDir.path());
+    if (scriptFolder)
+        QDir().mkdir(QStringLiteral("script"));
+    CDialogLayout layout = CMediaCatalogue::PanelLayout();
+    layout.pointSize = pointSize;
+    m_dialog = std::make_unique<CDialerDlg>(m_platform, layout);
+    if (start == AfterIntro) {
+        // Twelve flashes of 100 ms come first; the mouse moves after them.
+        m_platform.After(3200, [this] { QTest::mouseMove(m_dialog.get(), QPoint(40, 300)); });
+        Show();
+        while (m_dialog->IntroRunning() || m_platform.PendingActions() > 0)
+            QCoreApplication::processEvents();
+    }
+}
+
+CPanelHarness::~CPanelHarness()
+{
+    m_dialog.reset();
+    QDir::setCurrent(m_previousDirectory);
+}
+
+QString CPanelHarness::ScriptDir() const
+{
+    return QDir(m_workDir.path())
+               .filePath(QFile::decodeName(QByteArray::fromStdString(
+                   m_dialog->Panel().scriptDirectory.empty() ? "." : m_dialog->Panel().scriptDirectory)))
+        + QLatin1Char('/');
+}
+
+void CPanelHarness::WriteFile(const QString& name, const QByteArray& bytes) const
+{
+    QFile file(ScriptDir() + name);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+QByteArray CPanelHarness::ReadFile(const QString& name) const
+{
+    QFile file(ScriptDir() + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void CPanelHarness::Show()
+{
+    m_dialog->show();
+    QApplication::setActiveWindow(m_dialog.get());
+    (void)QTest::qWaitForWindowActive(m_dialog.get());
+}
+
+void CPanelHarness::Click(int id)
+{
+    QWidget* control = m_dialog->Control(id);
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
+}
+
+void CPanelHarness::Click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+}
+
+void CPanelHarness::Key(int key, Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr)
+        target = m_dialog.get();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    if (QApplication::focusWidget() != nullptr)
+        target = QApplication::focusWidget();
+    QApplication::sendEvent(target, &release);
+}
+
+void CPanelHarness::Keypad(char key)
+{
+    static const std::pair<char, Qt::Key> keys[] = {{'*', Qt::Key_Asterisk}, {'/', Qt::Key_Slash}, {'+', Qt::Key_Plus},
+        {'-', Qt::Key_Minus}, {'.', Qt::Key_Period}};
+    Qt::Key qtKey = key >= '0' && key <= '9' ? static_cast<Qt::Key>(Qt::Key_0 + (key - '0')) : Qt::Key_unknown;
+    for (const auto& [character, code] : keys) {
+        if (character == key)
+            qtKey = code;
+    }
+    Key(qtKey, Qt::KeypadModifier, QString(QLatin1Char(key)));
+}
+
+void CPanelHarness::Type(const QString& text)
+{
+    for (const QChar c : text)
+        Key(c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode(), Qt::NoModifier, QString(c));
+}
+
+QString CPanelHarness::Status() const
+{
+    return m_dialog->Panel().controls.statusLine->text();
+}
+
+QString CPanelHarness::DisplayText() const
+{
+    return m_dialog->Panel().controls.display->text();
+}
