@@ -80,6 +80,9 @@ public:
     static QImage ButtonFace(const QString& caption, char letter);
     // Icon 128 with its 32 x 32 and 16 x 16 images.
     static QIcon Icon();
+    // One image of icon 128, 32 or 16 pixels square; a null image for any
+    // other size.
+    static QImage IconImage(int size);
 
     // Template 102, the panel, and template 100, the About box.
     static const CDialogLayout& PanelLayout();
