@@ -109,7 +109,9 @@ double StrongestNear(const Samples& samples, double nominal)
 {
     double best = nominal;
     double bestShare = -1.0;
-    for (double hz = nominal * 0.97; hz <= nominal * 1.03; hz += 0.5) {
+    const int steps = static_cast<int>(nominal * 0.06 / 0.5);
+    for (int step = 0; step <= steps; ++step) {
+        const double hz = nominal * 0.97 + 0.5 * step;
         const double share = Share(samples, hz);
         if (share > bestShare) {
             best = hz;
@@ -246,7 +248,7 @@ private slots:
         // About half of full scale, steady from start to end (no fade).
         QVERIFY(std::abs(Peak(tone) - 16370.0) <= 330.0);
         const double whole = Peak(tone);
-        for (double startMs = 0.0; startMs + 10.0 <= 100.0; startMs += 10.0)
+        for (int startMs = 0; startMs + 10 <= 100; startMs += 10)
             QVERIFY2(Peak(Slice(tone, startMs, 10.0)) > 0.85 * whole, qPrintable(QString::number(startMs)));
     }
 

@@ -142,8 +142,9 @@ QImage CButtonPainter::PaintKey(const QString& caption, bool pressed) const
     } else {
         small = KeyLetters(key);
     }
-    // Each part is placed by its ink, not by its font box, so that signs of
-    // any shape sit in the middle of the key.
+    // The sign is placed by its ink, not by its font box, so that signs of
+    // any shape sit in the middle of the key; the small letters stand on a
+    // common baseline, their capitals centred on the key's middle.
     const QFont signFont = m_fonts.Sans(key == QLatin1Char('S') ? 30 : 21, true, true, true);
     const QFont smallFont = m_fonts.Sans(8, true, false, true);
     const QRect signInk = InkRect(signFont, sign);
@@ -151,16 +152,16 @@ QImage CButtonPainter::PaintKey(const QString& caption, bool pressed) const
     const int gap = small.isEmpty() ? 0 : 3;
     const int offset = pressed ? 1 : 0;
     const int left = (Width - signInk.width() - gap - smallInk.width()) / 2 + offset;
-    const auto drawCentred = [&](const QFont& font, const QString& text, const QRect& ink, int x) {
-        painter.setFont(font);
-        const int top = (Height - ink.height()) / 2 + offset;
-        painter.drawText(QPoint(x - ink.left(), top - ink.top()), text);
-    };
 
     painter.setPen(Qt::black);
-    if (!small.isEmpty())
-        drawCentred(smallFont, small, smallInk, left);
-    drawCentred(signFont, sign, signInk, left + smallInk.width() + gap);
+    if (!small.isEmpty()) {
+        painter.setFont(smallFont);
+        const int capHeight = qRound(QFontMetricsF(smallFont).capHeight());
+        painter.drawText(QPoint(left - smallInk.left(), (Height + capHeight) / 2 + offset), small);
+    }
+    painter.setFont(signFont);
+    const int signTop = (Height - signInk.height()) / 2 + offset;
+    painter.drawText(QPoint(left + smallInk.width() + gap - signInk.left(), signTop - signInk.top()), sign);
     return face;
 }
 

@@ -48,8 +48,8 @@ const std::array<Glyph, 7> Alphabet = {{
 }};
 // clang-format on
 
-constexpr double DotPitch = 3.1;
-constexpr double DotRadius = 1.3;
+constexpr double DotPitch = 3.0;
+constexpr double DotRadius = 1.1;
 const QRectF PlateRect(2, 42, 112, 31);
 
 // The curve through points (Catmull-Rom), flattened into a dense polyline.
@@ -104,7 +104,9 @@ CIntroReel::CIntroReel()
     int columns = -1;
     for (const Glyph& glyph : Alphabet)
         columns += static_cast<int>(glyph.rows[0].size()) + 1;
-    const QPointF origin = PlateRect.center() - QPointF((columns - 1) * DotPitch / 2.0, 6 * DotPitch / 2.0);
+    // Dots centred on pixel corners all come out alike, each a round 2 x 2.
+    const QPointF corner = PlateRect.center() - QPointF((columns - 1) * DotPitch / 2.0, 6 * DotPitch / 2.0);
+    const QPointF origin(std::round(corner.x()), std::round(corner.y()));
     std::minstd_rand scatter(245);
     const auto random = [&scatter](double span) {
         return span * static_cast<double>(scatter() - std::minstd_rand::min())
@@ -164,7 +166,8 @@ QImage CIntroReel::Frame(int index) const
     double ink = m_strokeLength * (index + 1) / FrameCount;
     painter.setPen(QPen(Ink, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
-    painter.translate(4, 2);
+    painter.translate(4, 0);
+    painter.scale(1.15, 1.15);
     for (const std::vector<QPointF>& stroke : m_strokes) {
         QPainterPath path(stroke.front());
         for (std::size_t i = 1; i < stroke.size() && ink > 0.0; ++i) {
