@@ -302,6 +302,9 @@ private slots:
         const Samples samples = ClipSamples(clip);
         QVERIFY(!samples.empty());
         QVERIFY(std::abs(Peak(samples) / FullScale - level) <= 0.01);
+        // Faded in and out, even where a burst reaches the end of the clip.
+        QVERIFY(std::abs(samples.front()) <= 0.02 * Peak(samples));
+        QVERIFY(std::abs(samples.back()) <= 0.02 * Peak(samples));
 
         // Where it sounds, to within 2 ms, and for how long, to within 3 ms.
         const auto stretches = SoundingStretches(samples);

@@ -58,8 +58,10 @@ int CClipSynth::ToSample(double ms) const
 void CClipSynth::AddPartials(
     double startMs, double durationMs, std::initializer_list<Partial> partials, double rampMs, double level)
 {
+    // A burst that would run past the end of the clip is shortened, so
+    // that it still fades out instead of being cut off with a click.
     const int first = ToSample(startMs);
-    const int count = ToSample(durationMs);
+    const int count = std::min(ToSample(durationMs), static_cast<int>(m_mix.size()) - first);
     const double rampSamples = rampMs * SampleRate / 1000.0;
     for (int i = 0; i < count; ++i) {
         const int n = first + i;

@@ -24,8 +24,8 @@ public:
     explicit CClipSynth(int samples);
 
     // Adds the partials from startMs for durationMs, faded in and out with
-    // raised-cosine ramps of rampMs. Whatever runs past the end of the clip
-    // is cut off.
+    // raised-cosine ramps of rampMs. A burst that would run past the end of
+    // the clip ends, faded out, with the clip.
     void AddPartials(
         double startMs, double durationMs, std::initializer_list<Partial> partials, double rampMs, double level = 1.0);
     // Adds white noise under an exponential decay: a click (short decay) or
