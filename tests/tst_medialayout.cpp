@@ -164,33 +164,6 @@ private slots:
         QCOMPARE(control.flags, FlagsOfStyle(control.kind, control.style));
     }
 
-    void panelFlags_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<uint>("flags");
-        constexpr uint Button = C::Visible | C::TabStop;
-        QTest::newRow("DIAL1 notifies") << 1000 << (Button | C::Notify);
-        QTest::newRow("DIAL2") << 1007 << Button;
-        QTest::newRow("PAUSE notifies") << 1020 << (Button | C::Notify);
-        QTest::newRow("DIALH notifies") << 1017 << (Button | C::Notify);
-        QTest::newRow("script list: sorted, notifies, no tab stop") << 1004 << uint(C::Visible | C::Notify | C::Sorted);
-        QTest::newRow("line list: hidden") << 1005 << uint(C::TabStop | C::Notify);
-        QTest::newRow("display: read-only") << 1006 << uint(C::Visible | C::TabStop | C::ReadOnly);
-        QTest::newRow("info text") << 1032 << uint(C::Visible | C::Centred | C::MultiLine | C::ReadOnly);
-        QTest::newRow("close area reports clicks") << 1027 << uint(C::Visible | C::Notify);
-        QTest::newRow("status line") << 1025 << uint(C::Visible);
-        QTest::newRow("mode banner") << 1024 << uint(C::Visible);
-    }
-
-    void panelFlags()
-    {
-        QFETCH(int, id);
-        QFETCH(uint, flags);
-        const CDialogControl* control = CMediaCatalogue::PanelLayout().Control(id);
-        QVERIFY(control);
-        QCOMPARE(control->flags, flags);
-    }
-
     void aboutDialog()
     {
         const CDialogLayout& about = CMediaCatalogue::AboutLayout();

@@ -148,6 +148,8 @@ private slots:
     {
         QFETCH(QImage, image);
         QVERIFY(!image.isNull());
+        QCOMPARE(image.format(), QImage::Format_Indexed8);
+        QCOMPARE(image.colorTable(), (QList<QRgb>{Light, Dark}));
         const std::map<QRgb, int> counts = Histogram(image, image.rect());
         QCOMPARE(counts.size(), 2u);
         QVERIFY(counts.count(Light));

@@ -12,6 +12,8 @@
 #include <vector>
 
 // One animation clip: its frames side by side in one strip, left to right.
+// The two-colour clips come as 8-bit indexed images whose palette holds just
+// their two colours; the opening drawing (245) in full colour.
 struct CAnimationClip {
     QImage strip;
     QSize frameSize;

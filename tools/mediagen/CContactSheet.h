@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class QPainter;
+
 // One large picture for looking at the media: sections with a title, each
 // with its pictures enlarged without smoothing (every pixel a square) and
 // labelled, flowing left to right.
@@ -31,7 +33,7 @@ private:
 
     // Lays the sheet out; paints only when painter is not null. Returns the
     // height used.
-    int Layout(class QPainter* painter) const;
+    int Layout(QPainter* painter) const;
 
     const CFontBook& m_fonts;
     std::vector<Part> m_parts;

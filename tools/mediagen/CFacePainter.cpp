@@ -119,10 +119,12 @@ void CFacePainter::PaintTopStrip(QPainter& painter) const
     const QRect label(strip.left() + 12, strip.top() + 6, 60, strip.height() - 10);
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("PELMORA"));
 
-    // The earpiece: a row of slots in the middle of the strip.
-    const int slotsLeft = 76;
+    // The earpiece: a row of four slots in the middle of the handset.
+    constexpr int SlotPitch = 9;
+    constexpr int SlotWidth = 6;
+    const int slotsLeft = (Width - (3 * SlotPitch + SlotWidth)) / 2;
     for (int slot = 0; slot < 4; ++slot) {
-        const QRectF groove(slotsLeft + 9 * slot, strip.top() + 9, 6, 10);
+        const QRectF groove(slotsLeft + SlotPitch * slot, strip.top() + 9, SlotWidth, 10);
         painter.fillPath(Rounded(groove, 2.5), BodyEdge);
         painter.fillPath(Rounded(groove.adjusted(1, 1, -1, -2), 2), BodyDeep);
     }

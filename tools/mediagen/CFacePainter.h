@@ -6,6 +6,7 @@
 #include <QRect>
 
 struct CDialogLayout;
+class QPainter;
 
 // Paints the face (bitmap 168), the picture of a telephone handset that the
 // panel shows under its controls. Every feature is placed from the panel
@@ -28,7 +29,7 @@ private:
     QRect ControlRect(int id) const;
     QRect UnionOf(std::initializer_list<int> ids) const;
 
-    void PaintBody(class QPainter& painter) const;
+    void PaintBody(QPainter& painter) const;
     void PaintTopStrip(QPainter& painter) const;
     void PaintScreen(QPainter& painter) const;
     void PaintKeyGrid(QPainter& painter) const;
