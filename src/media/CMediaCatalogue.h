@@ -12,6 +12,8 @@
 #include <vector>
 
 // One animation clip: its frames side by side in one strip, left to right.
+// The two-colour clips come as 8-bit indexed images whose palette holds just
+// their two colours; the opening drawing (245) in full colour.
 struct CAnimationClip {
     QImage strip;
     QSize frameSize;
@@ -80,6 +82,9 @@ public:
     static QImage ButtonFace(const QString& caption, char letter);
     // Icon 128 with its 32 x 32 and 16 x 16 images.
     static QIcon Icon();
+    // One image of icon 128, 32 or 16 pixels square; a null image for any
+    // other size.
+    static QImage IconImage(int size);
 
     // Template 102, the panel, and template 100, the About box.
     static const CDialogLayout& PanelLayout();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+
+#include <vector>
+
+// The round activity lamp (clips 242 and 244, 15 x 15 frames) and the two
+// toggle lamp pictures (bitmaps 189 and 190, 20 x 15), two-colour pixel art.
+class CLampArt {
+public:
+    // The frames of clip 242 or 244; empty for any other number.
+    static std::vector<QImage> Frames(int clip);
+    // Bitmap 189 or 190; a null image for any other number.
+    static QImage TogglePicture(int id);
+
+private:
+    // The lamp with the sector from 12 o'clock clockwise over `eighths` of
+    // the full turn in one colour and the rest in the other.
+    static QImage Lamp(int eighths, bool sectorLight);
+    static QImage Burst();
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+
+// The string resources: 101, the About item of the system menu, and 102,
+// the help text that the # key shows, as 8-bit bytes with CR LF line ends.
+class CStringTable {
+public:
+    // The bytes of string id; empty for an unknown number.
+    static QByteArray String(int id);
+};

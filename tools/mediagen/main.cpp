@@ -1,0 +1,98 @@
+// The media generator: synthesizes and draws every medium of the program
+// and writes them below an output directory, where the build embeds them.
+//
+//   pelmora_mediagen --fonts DIR [--out DIR] [--contact-sheet FILE]
+//
+// --fonts names the directory of the Liberation font files. The output
+// depends on nothing else on the machine: the fonts are loaded by path into
+// an otherwise empty font configuration, and every random choice comes from
+// a fixed seed, so two runs write the same bytes.
+
+#include "CFontBook.h"
+#include "CMediaSet.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// Points fontconfig at an empty configuration, so that no font of the
+// machine and no local rendering preference can reach the pictures.
+bool IsolateFonts(const QTemporaryDir& directory)
+{
+    const QString path = directory.filePath(QStringLiteral("fonts.conf"));
+    const QByteArray empty = "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig/>\n";
+    if (!WriteFile(path, empty))
+        return false;
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QTextStream err(stderr);
+    const QTemporaryDir fontConfig;
+    if (!fontConfig.isValid() || !IsolateFonts(fontConfig)) {
+        err << "pelmora_mediagen: cannot write a font configuration\n";
+        return 1;
+    }
+    // No display is needed; a build machine has no session either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(fontConfig.path()));
+    QGuiApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes every medium of Pelmora."));
+    parser.addHelpOption();
+    const QCommandLineOption fontsOption(
+        QStringLiteral("fonts"), QStringLiteral("Directory of the Liberation fonts."), QStringLiteral("dir"));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"), QStringLiteral("Directory to write the media to."), QStringLiteral("dir"));
+    const QCommandLineOption sheetOption(QStringLiteral("contact-sheet"),
+        QStringLiteral("Also write one PNG with every picture and frame, enlarged."), QStringLiteral("file"));
+    parser.addOptions({fontsOption, outOption, sheetOption});
+    parser.process(app);
+    if (!parser.isSet(fontsOption) || (!parser.isSet(outOption) && !parser.isSet(sheetOption))) {
+        err << "pelmora_mediagen: give --fonts and at least one of --out and --contact-sheet\n";
+        return 2;
+    }
+
+    CFontBook fonts;
+    QString error;
+    if (!fonts.Load(parser.value(fontsOption), error)) {
+        err << "pelmora_mediagen: " << error << '\n';
+        return 1;
+    }
+    const CMediaSet media(fonts);
+
+    if (parser.isSet(outOption)) {
+        const QDir out(parser.value(outOption));
+        for (const auto& [path, bytes] : media.Files()) {
+            if (!WriteFile(out.filePath(path), bytes)) {
+                err << "pelmora_mediagen: cannot write " << out.filePath(path) << '\n';
+                return 1;
+            }
+        }
+    }
+    if (parser.isSet(sheetOption) && !media.ContactSheet().save(parser.value(sheetOption), "PNG")) {
+        err << "pelmora_mediagen: cannot write " << parser.value(sheetOption) << '\n';
+        return 1;
+    }
+    return 0;
+}
