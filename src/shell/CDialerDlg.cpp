@@ -75,7 +75,7 @@ QFont FontForCellHeight(int cellHeight)
 std::string CreditsText()
 {
     return "\r\n\r\n\r\n\r\n\r\n\r\n"
-           "(c) 2000 the Pelmora developers\r\n"
+           "(c) 2000 Pelmora developers\r\n"
            "pelmora@example.org";
 }
 
@@ -83,7 +83,7 @@ std::string VersionText()
 {
     return "\r\n\r\n\r\n"
            "For latest version visit:\r\n"
-           "https://pelmora.example.org";
+           "pelmora.example.org";
 }
 
 } // namespace
