@@ -309,7 +309,7 @@ void CDialerDlg::ConnectControls()
     connect(c.repeat, &QAbstractButton::clicked, this, [this] { m_commands.OnRepeat(); });
     // Selection changes made by the program are blocked where they happen,
     // so this reports the user's own changes only.
-    connect(c.scriptList, &QListWidget::currentRowChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
+    connect(c.scriptList, &QListWidget::itemSelectionChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
     connect(c.scriptList, &QListWidget::itemDoubleClicked, this, [this] { m_commands.OnDblclkScriptList(); });
 }
 
