@@ -113,46 +113,23 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("beeps");
-
-        QTest::newRow("one group, proposed name") << "K1 B2 +1900 K3"
-                                                  << ""
-                                                  << "noname.dsq" << QByteArray("dial 123\r\r\n") << 0;
-        QTest::newRow("groups and a wait") << "B1 K2 B3 +3400 K4 K5"
-                                           << "bank"
-                                           << "bank.dsq" << QByteArray("dial 123\r\r\nwait 3\r\r\ndial 45\r\r\n") << 0;
-        QTest::newRow("one key") << "K7"
-                                 << "7"
-                                 << "7.dsq" << QByteArray("dial 7\r\r\n") << 0;
-        QTest::newRow("star and hash, keypad and buttons")
-            << "B* K* +2500 B# K#"
-            << "sh"
-            << "sh.dsq" << QByteArray("dial **\r\r\nwait 2\r\r\ndial ##\r\r\n") << 0;
-        QTest::newRow("exactly 2000 ms is no pause")
-            << "K1 +2000 K2 +2001 K3"
-            << "edge"
-            << "edge.dsq" << QByteArray("dial 12\r\r\nwait 2\r\r\ndial 3\r\r\n") << 0;
-        QTest::newRow("long pause") << "K9 +65000 K0"
-                                    << "long"
-                                    << "long.dsq" << QByteArray("dial 9\r\r\nwait 65\r\r\ndial 0\r\r\n") << 0;
-        QTest::newRow("refused characters dropped") << "K1"
-                                                    << "a.b/c"
-                                                    << "abc.dsq" << QByteArray("dial 1\r\r\n") << 2;
-        QTest::newRow("ninth character not taken") << "K1"
-                                                   << "abcdefghi"
-                                                   << "abcdefgh.dsq" << QByteArray("dial 1\r\r\n") << 0;
-        QTest::newRow("cleared name") << "K1"
-                                      << "\b"
-                                      << "noname.dsq" << QByteArray("dial 1\r\r\n") << 0;
-        QTest::newRow("blanks kept") << "K1"
-                                     << " a b "
-                                     << " a b .dsq" << QByteArray("dial 1\r\r\n") << 0;
-        QTest::newRow("edited") << "K1"
-                                << "x\b\byz"
-                                << "yz.dsq" << QByteArray("dial 1\r\r\n") << 0;
-        QTest::newRow("numeric keypad digits") << "K1"
-                                               << "5"
-                                               << "5.dsq" << QByteArray("dial 1\r\r\n") << 0;
+        // clang-format off
+        QTest::newRow("one group, proposed name") << "K1 B2 +1900 K3" << "" << "noname.dsq"
+                                                  << QByteArray("dial 123\r\r\n");
+        QTest::newRow("groups and a wait") << "B1 K2 B3 +3400 K4 K5" << "bank" << "bank.dsq"
+                                           << QByteArray("dial 123\r\r\nwait 3\r\r\ndial 45\r\r\n");
+        QTest::newRow("one key") << "K7" << "7" << "7.dsq" << QByteArray("dial 7\r\r\n");
+        QTest::newRow("star and hash") << "B* K* +2500 B# K#" << "sh" << "sh.dsq"
+                                       << QByteArray("dial **\r\r\nwait 2\r\r\ndial ##\r\r\n");
+        QTest::newRow("exactly 2000 ms is no pause") << "K1 +2000 K2 +2001 K3" << "edge" << "edge.dsq"
+                                                     << QByteArray("dial 12\r\r\nwait 2\r\r\ndial 3\r\r\n");
+        QTest::newRow("long pause") << "K9 +65000 K0" << "long" << "long.dsq"
+                                    << QByteArray("dial 9\r\r\nwait 65\r\r\ndial 0\r\r\n");
+        QTest::newRow("cleared name") << "K1" << "\b" << "noname.dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("blanks kept") << "K1" << " a b " << " a b .dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("edited") << "K1" << "x\b\byz" << "yz.dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("numeric keypad digits") << "K1" << "5" << "5.dsq" << QByteArray("dial 1\r\r\n");
+        // clang-format on
     }
 
     void recordNameAndSave()
@@ -161,7 +138,6 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
-        QFETCH(int, beeps);
 
         CPanelHarness panel;
         panel.Platform().ClearLogs();
@@ -196,9 +172,8 @@ private slots:
         const int lines = int(bytes.count('\n'));
         QCOMPARE(panel.Controls().lineList->count(), lines);
         QCOMPARE(panel.Controls().lineCounter->text(), CPanelModes::FormatCount(lines).c_str());
-        QCOMPARE(panel.Platform().SoundLog(),
-            QStringList{"async 249"} + Tones(keys) + QStringList{"async 266"} + QStringList(beeps, "beep")
-                + QStringList{"sync 265"});
+        const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
+        QCOMPARE(panel.Platform().SoundLog(), sounds);
     }
 
     // What the panel shows while a recording is under way.
@@ -276,18 +251,14 @@ private slots:
         QTest::addColumn<bool>("saving");
         QTest::addColumn<QString>("cancel");
         QTest::addColumn<QString>("status");
-        QTest::newRow("saving, digit") << true << "B5"
-                                       << "Script Not Saved";
-        QTest::newRow("saving, star") << true << "B*"
-                                      << "Script Not Saved";
-        QTest::newRow("saving, STOP") << true << "STOP"
-                                      << "Script Not Saved";
-        QTest::newRow("saving, after typing") << true << "T:abc B#"
-                                              << "Script Not Saved";
-        QTest::newRow("loading, digit") << false << "B0"
-                                        << "Script Not Loaded";
-        QTest::newRow("loading, hash") << false << "B#"
-                                       << "Script Not Loaded";
+        // clang-format off
+        QTest::newRow("saving, digit") << true << "B5" << "Script Not Saved";
+        QTest::newRow("saving, star") << true << "B*" << "Script Not Saved";
+        QTest::newRow("saving, STOP") << true << "STOP" << "Script Not Saved";
+        QTest::newRow("saving, after typing") << true << "T:abc B#" << "Script Not Saved";
+        QTest::newRow("loading, digit") << false << "B0" << "Script Not Loaded";
+        QTest::newRow("loading, hash") << false << "B#" << "Script Not Loaded";
+        // clang-format on
     }
 
     void cancel()
@@ -327,12 +298,15 @@ private slots:
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("entries");
+        // clang-format off
         QTest::newRow("none") << QStringList{} << QStringList{};
         QTest::newRow("one") << QStringList{"bank.dsq"} << QStringList{"bank.dsq"};
         QTest::newRow("several") << QStringList{"b.dsq", "A.DSQ", "c.Dsq", "notes.txt", "x.dsq.bak", "dir.dsq/", "dsq",
-            "My.Bank.dsq"} << QStringList{"A.DSQ", "b.dsq", "c.Dsq", "My.Bank.dsq"};
+                                                "My.Bank.dsq"}
+                                 << QStringList{"A.DSQ", "b.dsq", "c.Dsq", "My.Bank.dsq"};
         QTest::newRow("case only differs") << QStringList{"bb.dsq", "BA.dsq", "ab.dsq", "Ac.dsq"}
                                            << QStringList{"ab.dsq", "Ac.dsq", "BA.dsq", "bb.dsq"};
+        // clang-format on
     }
 
     void scriptList()
@@ -378,18 +352,12 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("counter");
-        QTest::newRow("Enter on the first") << "ENTER"
-                                            << "a"
-                                            << "001";
-        QTest::newRow("down, Enter") << "DOWN ENTER"
-                                     << "B"
-                                     << "003";
-        QTest::newRow("click, Enter") << "CLICK2 ENTER"
-                                      << "c.d"
-                                      << "001";
-        QTest::newRow("double-click") << "DOUBLE1"
-                                      << "B"
-                                      << "003";
+        // clang-format off
+        QTest::newRow("Enter on the first") << "ENTER" << "a" << "001";
+        QTest::newRow("down, Enter") << "DOWN ENTER" << "B" << "003";
+        QTest::newRow("click, Enter") << "CLICK2 ENTER" << "c.d" << "001";
+        QTest::newRow("double-click") << "DOUBLE1" << "B" << "003";
+        // clang-format on
     }
 
     void load()
@@ -433,12 +401,11 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("file");
-        QTest::newRow("double-click a name") << "DOUBLE0"
-                                             << "accountname.dsq";
-        QTest::newRow("click a name, Enter in the list does nothing") << "CLICK1 ENTER"
-                                                                      << "";
-        QTest::newRow("click a name, back to the display, Enter") << "CLICK1 DISPLAY ENTER"
-                                                                  << "bank.dsq";
+        // clang-format off
+        QTest::newRow("double-click a name") << "DOUBLE0" << "accountname.dsq";
+        QTest::newRow("click a name, Enter in the list does nothing") << "CLICK1 ENTER" << "";
+        QTest::newRow("click a name, back to the display, Enter") << "CLICK1 DISPLAY ENTER" << "bank.dsq";
+        // clang-format on
     }
 
     void saveOverExistingName()
@@ -474,90 +441,53 @@ private slots:
         QVERIFY(InIdleLook(panel));
     }
 
-    // Pasted text is filtered like typed text and limited to 8 characters.
-    void pasteIntoName_data()
+    // The name field: the nine refused characters beep and are dropped when
+    // typed, pasted text loses them silently, and no more than 8 characters
+    // go in either way, so no name reaches outside the script folder.
+    void nameField_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("parent path") << ""
-                                     << "../x"
-                                     << "x";
-        QTest::newRow("absolute path") << ""
-                                       << "/tmp/evil"
-                                       << "tmpevil";
-        QTest::newRow("backslashes") << ""
-                                     << "..\\..\\y"
-                                     << "y";
-        QTest::newRow("too long") << ""
-                                  << "abcdefghijkl"
-                                  << "abcdefgh";
-        QTest::newRow("after typing, up to the limit") << "T:abcdef"
-                                                       << "123"
-                                                       << "abcdef12";
-        QTest::newRow("line breaks") << ""
-                                     << "a\nb\r\nc"
-                                     << "abc";
-        QTest::newRow("all refused") << ""
-                                     << "*?\""
-                                     << "noname";
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("beeps");
+        // clang-format off
+        QTest::newRow("refused, typed") << "a\"*,./:;?\\b" << "" << "ab" << 9;
+        QTest::newRow("accepted, typed") << "a -_!'~([" << "" << "a -_!'~(" << 0;
+        QTest::newRow("parent path") << "" << "../x" << "x" << 0;
+        QTest::newRow("absolute path") << "" << "/tmp/evil" << "tmpevil" << 0;
+        QTest::newRow("backslashes") << "" << "..\\..\\y" << "y" << 0;
+        QTest::newRow("too long") << "" << "abcdefghijkl" << "abcdefgh" << 0;
+        QTest::newRow("after typing, up to the limit") << "abcdef" << "123" << "abcdef12" << 0;
+        QTest::newRow("line breaks") << "" << "a\nb\r\nc" << "abc" << 0;
+        QTest::newRow("all refused") << "" << "*?\"" << "" << 0;
+        // clang-format on
     }
 
-    void pasteIntoName()
+    void nameField()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, clipboard);
-        QFETCH(QString, name);
-        CPanelHarness panel;
-        RecordTwoGroups(panel);
-        // The proposed name is selected: the paste replaces it.
-        Do(panel, typed);
-        panel.Paste(clipboard);
-        QCOMPARE(panel.DisplayText(), name == "noname" ? QString() : name);
-        Do(panel, "ENTER");
-        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{name + ".dsq"});
-        QCOMPARE(QDir(panel.ScriptDir() + "..").entryList(QDir::Files), QStringList{});
-        QVERIFY(!QFile::exists("/tmp/evil.dsq"));
-    }
-
-    // Each of the nine characters is refused with the desktop's alert;
-    // everything else is taken as typed.
-    void typedCharacters_data()
-    {
-        QTest::addColumn<QString>("character");
-        QTest::addColumn<bool>("refused");
-        for (const char* c : {"\"", "*", ",", ".", "/", ":", ";", "?", "\\"})
-            QTest::newRow(c) << c << true;
-        for (const char* c : {" ", "-", "_", "!", "'", "~", "(", "["})
-            QTest::newRow(c) << c << false;
-    }
-
-    void typedCharacters()
-    {
-        QFETCH(QString, character);
-        QFETCH(bool, refused);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
         CPanelHarness panel;
         RecordTwoGroups(panel);
         panel.Platform().ClearLogs();
-        Do(panel, "T:a");
-        panel.Type(character);
-        QCOMPARE(panel.DisplayText(), refused ? QStringLiteral("a") : "a" + character);
-        QCOMPARE(panel.Platform().SoundLog(), refused ? QStringList{"beep"} : QStringList{});
-    }
-
-    // The display takes no typing outside of naming.
-    void displayReadOnlyWhenIdle()
-    {
-        CPanelHarness panel;
+        // The proposed name is selected: what comes first replaces it.
+        panel.Type(typed);
+        if (!pasted.isEmpty())
+            panel.Paste(pasted);
+        QCOMPARE(panel.DisplayText(), shown);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList(beeps, "beep"));
+        Do(panel, "ENTER");
+        const QString file = (shown.isEmpty() ? "noname" : shown) + ".dsq";
+        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{file});
+        QCOMPARE(QDir(panel.ScriptDir() + "..").entryList(QDir::Files), QStringList{});
+        QVERIFY(!QFile::exists("/tmp/evil.dsq"));
+        // Outside of naming the display takes no typing.
         panel.Click(IdDisplay);
-        panel.Type("ab");
-        panel.Paste("cd");
-        QCOMPARE(panel.DisplayText(), QString());
-        RecordTwoGroups(panel);
-        Do(panel, "T:ab ENTER");
-        panel.Click(IdDisplay);
-        panel.Type("x");
-        QCOMPARE(panel.DisplayText(), QStringLiteral("ab"));
+        panel.Type("z");
+        panel.Paste("z");
+        QCOMPARE(panel.DisplayText(), shown);
     }
 
     // A save that fails keeps the recording and the name: the user can fix
@@ -565,8 +495,10 @@ private slots:
     void failingSave_data()
     {
         QTest::addColumn<QString>("cause");
+        // clang-format off
         QTest::newRow("script folder gone") << "gone";
         QTest::newRow("a folder of that name") << "folder";
+        // clang-format on
     }
 
     void failingSave()
@@ -611,8 +543,10 @@ private slots:
     void failingLoad_data()
     {
         QTest::addColumn<QString>("cause");
+        // clang-format off
         QTest::newRow("file gone") << "gone";
         QTest::newRow("replaced by a folder") << "folder";
+        // clang-format on
     }
 
     void failingLoad()
@@ -651,15 +585,11 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("leave");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("no script, digit") << ""
-                                          << "B5"
-                                          << "Load / Record Script First.";
-        QTest::newRow("no script, hash") << ""
-                                         << "B#"
-                                         << "Load / Record Script First.";
-        QTest::newRow("a script, star") << "bank.dsq"
-                                        << "B*"
-                                        << "Play Script / Record New";
+        // clang-format off
+        QTest::newRow("no script, digit") << "" << "B5" << "Load / Record Script First.";
+        QTest::newRow("no script, hash") << "" << "B#" << "Load / Record Script First.";
+        QTest::newRow("a script, star") << "bank.dsq" << "B*" << "Play Script / Record New";
+        // clang-format on
     }
 
     void info()
@@ -704,18 +634,15 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("viewsShown");
-        QTest::newRow("button 5") << "B5"
-                                  << "(...)" << true;
-        QTest::newRow("button 0") << "B0"
-                                  << "(...)" << true;
+        // clang-format off
+        QTest::newRow("button 5") << "B5" << "(...)" << true;
+        QTest::newRow("button 0") << "B0" << "(...)" << true;
         // The numeric keypad hides the central views and leaves the status
         // line as it was until the next push.
-        QTest::newRow("keypad 5") << "K5"
-                                  << "Load / Record Script" << false;
-        QTest::newRow("keypad star") << "K*"
-                                     << "Load / Record Script" << false;
-        QTest::newRow("keypad divide") << "K#"
-                                       << "Load / Record Script" << false;
+        QTest::newRow("keypad 5") << "K5" << "Load / Record Script" << false;
+        QTest::newRow("keypad star") << "K*" << "Load / Record Script" << false;
+        QTest::newRow("keypad divide") << "K#" << "Load / Record Script" << false;
+        // clang-format on
     }
 
     void idleKeys()
@@ -770,12 +697,11 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("sounds");
-        QTest::newRow("playing") << ""
-                                 << "..." << QStringList{"async 248"};
-        QTest::newRow("paused") << "PAUSE"
-                                << "Press PAUSE to continue" << QStringList{"async 250", "async 248"};
-        QTest::newRow("repeat pending") << "REPEAT"
-                                        << "(...)" << QStringList{};
+        // clang-format off
+        QTest::newRow("playing") << "" << "..." << QStringList{"async 248"};
+        QTest::newRow("paused") << "PAUSE" << "Press PAUSE to continue" << QStringList{"async 250", "async 248"};
+        QTest::newRow("repeat pending") << "REPEAT" << "(...)" << QStringList{};
+        // clang-format on
     }
 
     void stopDuringPlayback()
@@ -807,10 +733,12 @@ private slots:
     void enterNeverCloses_data()
     {
         QTest::addColumn<QString>("steps");
+        // clang-format off
         QTest::newRow("idle") << "";
         QTest::newRow("recording") << "REC K1";
         QTest::newRow("info") << "B#";
         QTest::newRow("naming: Enter saves") << "REC K1 STOP";
+        // clang-format on
     }
 
     void enterNeverCloses()

@@ -65,7 +65,9 @@ private slots:
             {1011, "6", 198}, {1012, "7", 199}, {1013, "8", 200}, {1014, "9", 192}, {1015, "*", 247}, {1016, "0", 201},
             {1017, "#", 246}};
         for (const auto& key : keys)
+            // clang-format off
             QTest::addRow("%s", key.character) << key.id << key.character << key.tone;
+        // clang-format on
     }
 
     void buttons()
@@ -99,6 +101,7 @@ private slots:
             QTest::addRow("keypad %d", digit) << int(Qt::Key_0 + digit) << true << QString::number(digit)
                                               << QStringList{QStringLiteral("async %1").arg(row->toneClip)};
         }
+        // clang-format off
         QTest::newRow("keypad multiply") << int(Qt::Key_Asterisk) << true << "*" << QStringList{"async 247"};
         QTest::newRow("keypad divide is #") << int(Qt::Key_Slash) << true << "#" << QStringList{"async 246"};
         QTest::newRow("keypad plus") << int(Qt::Key_Plus) << true << "" << QStringList{};
@@ -109,6 +112,7 @@ private slots:
         QTest::newRow("main asterisk") << int(Qt::Key_Asterisk) << false << "" << QStringList{};
         QTest::newRow("letter") << int(Qt::Key_A) << false << "" << QStringList{};
         QTest::newRow("arrow") << int(Qt::Key_Down) << false << "" << QStringList{};
+        // clang-format on
     }
 
     void keyboardWhileRecording()
@@ -153,10 +157,12 @@ private slots:
     void keyboardWithoutEffect_data()
     {
         QTest::addColumn<QString>("mode");
+        // clang-format off
         QTest::newRow("saving") << "saving";
         QTest::newRow("loading") << "loading";
         QTest::newRow("info") << "info";
         QTest::newRow("playing") << "playing";
+        // clang-format on
     }
 
     void keyboardWithoutEffect()
@@ -202,6 +208,7 @@ private slots:
     {
         QTest::addColumn<char>("character");
         QTest::addColumn<QStringList>("seen");
+        // clang-format off
         QTest::newRow("9") << '9' << QStringList{"tone 192 with DIAL9 down", "hold 70 with none down"};
         QTest::newRow("0") << '0' << QStringList{"tone 201 with DIAL0 down", "hold 70 with none down"};
         QTest::newRow("*") << '*' << QStringList{"tone 247 with DIALS down", "hold 70 with none down"};
@@ -210,6 +217,7 @@ private slots:
         QTest::newRow("hyphen") << '-' << QStringList{};
         QTest::newRow("letter") << 'a' << QStringList{};
         QTest::newRow("end marker") << '\0' << QStringList{};
+        // clang-format on
     }
 
     void sendKeyTone()
@@ -229,27 +237,6 @@ private slots:
         keypad.SendKeyTone(character);
         QCOMPARE(platform.seen, seen);
         QCOMPARE(platform.SoundLog().size(), seen.isEmpty() ? 0 : 1);
-    }
-
-    // The keypad is enabled and disabled as a group of its twelve keys and
-    // nothing else.
-    void enableAndDisable()
-    {
-        CPanelHarness panel;
-        CPanelControls& c = panel.Controls();
-        panel.Dialog().Modes().RefreshPanel(); // idle: PLAY and REC on, the rest off
-        CKeypad keypad(panel.Dialog().Panel());
-        const auto transport = [&c] {
-            return QList<bool>{c.play->isEnabled(), c.rec->isEnabled(), c.stop->isEnabled(), c.pause->isEnabled(),
-                c.repeat->isEnabled()};
-        };
-        const QList<bool> before = transport();
-        keypad.DisableKeypad();
-        QVERIFY(std::none_of(c.keys.begin(), c.keys.end(), [](QAbstractButton* key) { return key->isEnabled(); }));
-        QCOMPARE(transport(), before);
-        keypad.EnableKeypad();
-        QVERIFY(std::all_of(c.keys.begin(), c.keys.end(), [](QAbstractButton* key) { return key->isEnabled(); }));
-        QCOMPARE(transport(), before);
     }
 };
 
