@@ -140,9 +140,14 @@ private slots:
         QFETCH(QByteArray, bytes);
 
         CPanelHarness panel;
+        panel.NameAnimations();
         panel.Platform().ClearLogs();
         Do(panel, "REC +700 " + keys + " +5000 STOP");
         QCOMPARE(panel.Script().GetMode(), ModeSaving);
+        QCOMPARE(panel.Platform().AnimationLog().last(), QStringLiteral("banner play 264 5..5 x1"));
+        QVERIFY(!panel.Controls().scriptList->isHidden() && panel.Controls().lineList->isHidden());
+        QVERIFY(!panel.Controls().play->isEnabled() && !panel.Controls().rec->isEnabled());
+        QVERIFY(panel.Controls().stop->isEnabled() && panel.Controls().keys[0]->isEnabled());
         QCOMPARE(panel.Status(), QStringLiteral("Enter Script Name [ENTER]"));
         QCOMPARE(panel.DisplayText(), QStringLiteral("noname"));
         QCOMPARE(panel.Controls().display->selectedText(), QStringLiteral("noname"));
@@ -172,6 +177,7 @@ private slots:
         const int lines = int(bytes.count('\n'));
         QCOMPARE(panel.Controls().lineList->count(), lines);
         QCOMPARE(panel.Controls().lineCounter->text(), CPanelModes::FormatCount(lines).c_str());
+        QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 6..6 x1"));
         const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
         QCOMPARE(panel.Platform().SoundLog(), sounds);
     }
@@ -181,7 +187,8 @@ private slots:
     {
         CPanelHarness panel;
         panel.NameAnimations();
-        Do(panel, "REC");
+        Do(panel, "B# REC"); // REC also works from info mode
+        QVERIFY(panel.Controls().infoText->isHidden());
         QCOMPARE(panel.Status(), QStringLiteral("..."));
         QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("000"));
         QCOMPARE(QApplication::focusWidget(), panel.Controls().stop);
