@@ -12,7 +12,7 @@ pelmora=$(realpath "$1")
 scratch=$2
 
 if [ "${3:-}" != "--inside" ]; then
-    rm -rf "$scratch"
+    rm -rf "${scratch:?}"
     mkdir -p "$scratch"
     exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$pelmora" "$scratch" --inside
 fi
