@@ -22,6 +22,7 @@ CDialerApp::CDialerApp(CPlatform& platform)
         palette.setColor(group, QPalette::WindowText, QColor(DialogText));
     }
     QApplication::setPalette(palette, "QDialog");
+    QApplication::setWindowIcon(CMediaCatalogue::Icon());
 }
 
 CDialogLayout CDialerApp::CheckDisplay(
