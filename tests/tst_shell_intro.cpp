@@ -189,7 +189,7 @@ private slots:
         QFETCH(bool, closed);
         CIntroPanel panel;
         CDialerDlg& dialog = *panel.dialog;
-        const auto send = [&dialog](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        const auto send = [](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
             QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
             QApplication::sendEvent(QApplication::focusWidget(), &press);
         };

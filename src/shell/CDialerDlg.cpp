@@ -94,7 +94,7 @@ std::string VersionText()
 } // namespace
 
 CDialerDlg::CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_unit(DialogUnitFor(layout.pointSize, ScreenDpi()))
     , m_dialogFont(layout.fontFace, layout.pointSize)
