@@ -49,8 +49,8 @@ public:
     // events like PumpMessages. Polling loops call it between passes so that
     // they do not burn a core.
     virtual void WaitForEvents(int timeoutMs) = 0;
-    // Blocks for ms milliseconds without handling any event (input waits in
-    // the queue); pending repaints are painted first, then the screen stays
-    // as it is.
+    // Blocks for ms milliseconds without handling any input (it waits in
+    // the queue); pending repaints are painted first, and animations go on
+    // playing meanwhile.
     virtual void Hold(int ms) = 0;
 };

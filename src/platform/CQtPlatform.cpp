@@ -5,10 +5,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QDeadlineTimer>
 #include <QTimer>
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
 
 void CQtPlatform::PlayClipAsync(int clip)
 {
@@ -79,8 +79,17 @@ void CQtPlatform::WaitForEvents(int timeoutMs)
 void CQtPlatform::Hold(int ms)
 {
     FlushPaints();
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // Input waits in the queue, but timers and paints go on, so that the
+    // animation controls keep playing (the intro reel draws itself while
+    // the keys flash).
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    while (!deadline.hasExpired()) {
+        QTimer wakeUp;
+        wakeUp.setSingleShot(true);
+        wakeUp.setTimerType(Qt::PreciseTimer);
+        wakeUp.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void CQtPlatform::FlushPaints()
