@@ -175,6 +175,18 @@ private slots:
         }
     }
 
+    void statusTextsFitTheStatusLine()
+    {
+        CPanelHarness panel;
+        const QLabel* line = panel.Controls().statusLine;
+        for (const char* text : {"(...)", "...", "Press PAUSE to continue", "Script Not Recorded.",
+                 "Enter Script Name [ENTER]", "Script Not Saved", "Select Name to Load Script.", "No Script (*.dsq) !",
+                 "Script Not Loaded", "Load / Record Script First.", "Play Script / Record New", "No Script Loaded",
+                 "This Script is Empty", "Script Aborted.", "Load / Record Script"}) {
+            QVERIFY2(QFontMetrics(line->font()).horizontalAdvance(QString::fromLatin1(text)) <= line->width(), text);
+        }
+    }
+
     void checkDisplay_data()
     {
         QTest::addColumn<int>("logPixelsX");

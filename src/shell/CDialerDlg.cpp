@@ -234,7 +234,12 @@ void CDialerDlg::SetUpFonts()
     const QFont lists = FontForCellHeight(16);
     const CPanelControls& c = m_panel.controls;
     c.display->setFont(display);
-    c.statusLine->setFont(status);
+    // The substitute font sets the two longest status texts ("Enter Script
+    // Name [ENTER]", "Select Name to Load Script.") 3 pixels wider than the
+    // line; a 3 % narrower face keeps the cell height and fits them.
+    QFont statusLine = status;
+    statusLine.setStretch(97);
+    c.statusLine->setFont(statusLine);
     c.infoText->setFont(status);
     c.lineCounter->setFont(lists);
     c.scriptList->setFont(lists);
