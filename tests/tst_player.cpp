@@ -596,6 +596,44 @@ private slots:
         QCOMPARE(playback.Buttons(), QStringLiteral("play+ rec+ stop- pause- repeat- close+"));
     }
 
+    // The player handles events only at fixed points: once after the
+    // start, at the start of each dial, wait and pause line, and on each
+    // pass of a countdown or hold, where it blocks until the next event or
+    // the deadline instead of spinning.
+    void pumpPoints_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<int>("pumps");
+        QTest::addColumn<int>("waits"); // blocking waits
+        QTest::newRow("none between keys") << "dial 123456"
+                                           << "" << 2 << 0;
+        QTest::newRow("one per dial line") << "dial 1\ndial 2\ndial 3"
+                                           << "" << 4 << 0;
+        QTest::newRow("show, play, remark: none") << "show x\nplay \"menu.wav\"\n; remark"
+                                                  << "" << 1 << 0;
+        QTest::newRow("a 70-second wait blocks once") << "wait 70"
+                                                      << "" << 2 << 1;
+        QTest::newRow("a wait wakes for each event") << "wait 70"
+                                                     << "1000 ?mode; 2000 ?mode" << 2 << 3;
+        QTest::newRow("a pause blocks until PAUSE") << "pause"
+                                                    << "60000 PAUSE" << 2 << 1;
+    }
+
+    void pumpPoints()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, actions);
+        QFETCH(int, pumps);
+        QFETCH(int, waits);
+        CPlayback playback(script);
+        const int pumpsBefore = playback.panel.Platform().PumpCount();
+        const int waitsBefore = playback.panel.Platform().WaitCount();
+        playback.Play(actions);
+        QCOMPARE(playback.panel.Platform().PumpCount() - pumpsBefore, pumps);
+        QCOMPARE(playback.panel.Platform().WaitCount() - waitsBefore, waits);
+    }
+
     // A paused wait keeps the time it had left, however long the pause and
     // whatever happens meanwhile.
     void pausedWait_data()
