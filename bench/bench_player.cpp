@@ -25,10 +25,12 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,15 +75,65 @@ struct PacePoint {
     Clock::time_point at;
 };
 
-PacePoint Pace(CQtPlatform& platform)
-{
-    const CSdlSound::Position position = platform.Sound().StreamPosition();
-    return {position.frames, position.callbackTime};
-}
+// Records the stream position every 2 ms on a thread of its own while it
+// lives, so that the pace of the device around any stretch of the output
+// can be fitted afterwards.
+class CPaceRecorder {
+public:
+    explicit CPaceRecorder(CSdlSound& sound)
+        : m_thread([this, &sound] {
+            while (!m_stop) {
+                const CSdlSound::Position position = sound.StreamPosition();
+                if (m_points.empty() || m_points.back().frames != position.frames)
+                    m_points.push_back({position.frames, position.callbackTime});
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        })
+    {
+    }
+    ~CPaceRecorder() { Stop(); }
+    CPaceRecorder(const CPaceRecorder&) = delete;
+    CPaceRecorder& operator=(const CPaceRecorder&) = delete;
 
-double PaceBetween(const PacePoint& a, const PacePoint& b)
+    std::vector<PacePoint> Stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_points;
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::vector<PacePoint> m_points;
+    std::thread m_thread;
+};
+
+// Frames per second of the clock relative to the nominal rate, fitted by
+// least squares over the points between frames first and end; 0 with too
+// few points.
+double FittedPace(const std::vector<PacePoint>& points, std::int64_t first, std::int64_t end)
 {
-    return FramesToMs(b.frames - a.frames) / Ms(b.at - a.at);
+    std::vector<std::pair<double, double>> xy; // (seconds, frames)
+    for (const PacePoint& point : points) {
+        if (point.frames >= first && point.frames <= end)
+            xy.emplace_back(std::chrono::duration<double>(point.at - points.front().at).count(), double(point.frames));
+    }
+    if (xy.size() < 10)
+        return 0;
+    double meanT = 0, meanF = 0;
+    for (const auto& [t, f] : xy) {
+        meanT += t;
+        meanF += f;
+    }
+    meanT /= double(xy.size());
+    meanF /= double(xy.size());
+    double covariance = 0, variance = 0;
+    for (const auto& [t, f] : xy) {
+        covariance += (t - meanT) * (f - meanF);
+        variance += (t - meanT) * (t - meanT);
+    }
+    return covariance / variance / Rate;
 }
 
 // Loads the script file into the panel, as CommitLoad does without its
@@ -133,6 +185,7 @@ std::vector<Sound> SoundsIn(const QString& rawFile)
 struct Run {
     double dialWallMs = 0;
     double waitsWallMs = 0;
+    std::vector<PacePoint> pacePoints;
     double pace = 1;
     double waitCpuProcessMs = 0;
     double waitCpuThreadMs = 0;
@@ -146,14 +199,17 @@ void ReportDialling(const std::vector<Sound>& line, const Run& run)
         std::printf("  found %zu sounds instead of %d\n", line.size(), LongLine);
         return;
     }
-    // The line lasts from its first tone to the silence after its last key.
-    const double lineMs = FramesToMs(line.back().end - line.front().first) + KeyGapMs * run.pace;
+    // The line lasts from its first tone to the end of the silence after
+    // its last key.
+    const double pace = FittedPace(run.pacePoints, line.front().first, line.back().end);
+    const double lineMs = FramesToMs(line.back().end - line.front().first) + KeyGapMs * pace;
     std::vector<double> gaps;
     for (std::size_t i = 1; i < line.size(); ++i)
         gaps.push_back(FramesToMs(line[i].first - line[i - 1].end));
     std::sort(gaps.begin(), gaps.end());
-    std::printf("  on the output: %.1f ms = %.2f keys per second (%.2f at the device's pace)\n", lineMs,
-        LongLine * 1000.0 / lineMs, LongLine * 1000.0 / (lineMs / run.pace));
+    std::printf("  on the output: %.1f ms = %.2f keys per second; %.1f ms = %.2f keys per second at the\n"
+                "  device's pace of %.4f\n",
+        lineMs, LongLine * 1000.0 / lineMs, lineMs / pace, LongLine * 1000.0 / (lineMs / pace), pace);
     std::printf("  silence between keys: min %.1f, median %.1f, max %.1f ms of output\n", gaps.front(),
         gaps[gaps.size() / 2], gaps.back());
     std::printf("  wall clock of the playback: %.1f ms = %.2f keys per second\n", run.dialWallMs,
@@ -163,17 +219,20 @@ void ReportDialling(const std::vector<Sound>& line, const Run& run)
 void ReportWaits(const std::vector<Sound>& tones, const Run& run)
 {
     std::printf("wait 1 ... wait 5: silence between the tones around each wait, minus the wait and the\n"
-                "%d ms after the key before it (device pace %.4f of real time):\n",
+                "%d ms after the key before it (device pace %.4f of real time over the playback):\n",
         KeyGapMs, run.pace);
     if (tones.size() != 6) {
         std::printf("  found %zu sounds instead of 6\n", tones.size());
         return;
     }
     for (int seconds = 1; seconds <= 5; ++seconds) {
-        const double silence = FramesToMs(tones[std::size_t(seconds)].first - tones[std::size_t(seconds - 1)].end);
+        const std::int64_t first = tones[std::size_t(seconds - 1)].end;
+        const std::int64_t end = tones[std::size_t(seconds)].first;
+        const double silence = FramesToMs(end - first);
         const double wanted = seconds * 1000.0 + KeyGapMs;
-        std::printf("  wait %d: %+7.1f ms on the output, %+6.1f ms at the device's pace\n", seconds, silence - wanted,
-            silence / run.pace - wanted);
+        const double local = FittedPace(run.pacePoints, first, end);
+        std::printf("  wait %d: %+7.1f ms on the output, %+6.1f ms at the pace of %.4f around it\n", seconds,
+            silence - wanted, silence / local - wanted, local);
     }
     std::printf("  wall clock of the playback: %.1f ms\n", run.waitsWallMs);
 }
@@ -267,18 +326,21 @@ int main(int argc, char* argv[])
         panel.show();
         platform.Hold(300);
 
-        run.dialWallMs = PlayScript(panel, scripts + QStringLiteral("/dial.dsq"));
-        platform.Hold(300);
-        const PacePoint before = Pace(platform);
-        run.waitsWallMs = PlayScript(panel, scripts + QStringLiteral("/waits.dsq"));
-        platform.Hold(300);
+        {
+            CPaceRecorder recorder(platform.Sound());
+            run.dialWallMs = PlayScript(panel, scripts + QStringLiteral("/dial.dsq"));
+            platform.Hold(300);
+            run.waitsWallMs = PlayScript(panel, scripts + QStringLiteral("/waits.dsq"));
+            platform.Hold(300);
+            run.pacePoints = recorder.Stop();
+            run.pace = FittedPace(run.pacePoints, 0, INT64_MAX);
+        }
 
         const double processBefore = CpuSeconds(RUSAGE_SELF);
         const double threadBefore = CpuSeconds(RUSAGE_THREAD);
         run.waitWallMs = PlayScript(panel, scripts + QStringLiteral("/wait10.dsq"));
         run.waitCpuProcessMs = (CpuSeconds(RUSAGE_SELF) - processBefore) * 1000.0;
         run.waitCpuThreadMs = (CpuSeconds(RUSAGE_THREAD) - threadBefore) * 1000.0;
-        run.pace = PaceBetween(before, Pace(platform));
 
         big = MeasureBigScript(panel, scripts);
     }

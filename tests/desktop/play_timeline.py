@@ -9,16 +9,18 @@ frequencies). Effect clips are not tone pairs and are left unnamed.
   play_timeline.py trim OUT.raw
       prints the second at which to cut the file so that only the playback
       is left: halfway between the first key tone and the sound before it.
+  play_timeline.py sample OUT.raw PACE.txt
+      until killed, writes a line "WALL_SECONDS FILE_BYTES" to PACE.txt each
+      time the device's file grows (looked at every 5 ms).
   play_timeline.py check OUT.raw PACE.txt KEYS GAPS
       checks that the key tones of the playback are exactly KEYS, that
       each silence named in GAPS lasted as long as it should, and that
       every silence between two keys of one dial line lasted 70 ms. KEYS
       separates the keys of different lines with "|". GAPS is a
-      comma-separated list of KEYS_BEFORE:MILLISECONDS; PACE.txt holds lines
-      of "WALL_SECONDS FILE_BYTES" sampled while the program played, from
-      which the pace of the device is fitted: the disk driver consumes
-      samples a few per cent slower than real time, so a silence of t
-      milliseconds takes t * pace milliseconds of the file.
+      comma-separated list of KEYS_BEFORE:MILLISECONDS. The disk driver
+      consumes samples a few per cent slower than real time, so a silence
+      of t milliseconds takes only t * pace milliseconds of the file; the
+      pace around each silence is fitted from the samples of PACE.txt.
       TOLERANCE_MS in the environment sets the allowed error (default 30).
 """
 
@@ -26,6 +28,7 @@ import array
 import math
 import os
 import sys
+import time
 
 RATE = 48000
 CHANNELS = 2
@@ -96,21 +99,44 @@ def timeline(path):
     return [(first, end, key_of(left[first:end])) for first, end in sounds(left)]
 
 
-def fitted_pace(path):
-    """Frames written per wall-clock second, relative to the nominal rate."""
+def pace_points(path):
+    """(wall seconds, frames written) pairs."""
     points = []
     with open(path) as f:
         for line in f:
             fields = line.split()
             if len(fields) == 2:
                 points.append((float(fields[0]), int(fields[1]) / (2 * CHANNELS)))
+    return points
+
+
+def fitted_pace(points, first=None, end=None):
+    """Frames written per wall-clock second relative to the nominal rate,
+    fitted over the points between frames first and end (all without)."""
+    if first is not None:
+        points = [(t, f) for t, f in points if first <= f <= end]
     if len(points) < 10:
-        sys.exit("FAIL: too few pace samples (%d)" % len(points))
+        return None
     n = len(points)
     mean_t = sum(t for t, _ in points) / n
     mean_f = sum(f for _, f in points) / n
     slope = sum((t - mean_t) * (f - mean_f) for t, f in points) / sum((t - mean_t) ** 2 for t, _ in points)
     return slope / RATE
+
+
+def sample(path, pace_path):
+    size = -1
+    with open(pace_path, "w") as out:
+        while True:
+            try:
+                now = os.stat(path).st_size
+            except OSError:
+                now = size
+            if now != size:
+                size = now
+                out.write("%.6f %d\n" % (time.monotonic(), size))
+                out.flush()
+            time.sleep(0.005)
 
 
 def ms(frames):
@@ -147,8 +173,11 @@ def check(path, pace_path, expected, gaps):
     for line in expected.split("|"):
         same_line.update(range(index + 1, index + len(line)))
         index += len(line)
-    pace = fitted_pace(pace_path)
-    print("device pace: %.4f of real time" % pace)
+    points = pace_points(pace_path)
+    pace = fitted_pace(points)
+    if pace is None:
+        sys.exit("FAIL: too few pace samples (%d)" % len(points))
+    print("device pace: %.4f of real time over the playback" % pace)
     named = dict((int(b), int(w)) for b, w in (gap.split(":") for gap in gaps.split(",")))
     key_gaps = []
     for before in sorted(same_line):
@@ -167,12 +196,14 @@ def check(path, pace_path, expected, gaps):
             print("FAIL: no silence after key %d" % before)
             failed = True
             continue
-        silence = ms(keys[before][0] - keys[before - 1][1])
-        real = silence / pace
+        first, end = keys[before - 1][1], keys[before][0]
+        silence = ms(end - first)
+        local = fitted_pace(points, first, end) or pace
+        real = silence / local
         verdict = "ok" if abs(real - want) <= tolerance else "FAIL"
         print(
-            "%s: silence after key %d: %.1f ms of audio = %.1f ms at the device's pace, expected %d +- %g ms"
-            % (verdict, before, silence, real, want, tolerance)
+            "%s: silence after key %d: %.1f ms of audio at a pace of %.4f = %.1f ms, expected %d +- %g ms"
+            % (verdict, before, silence, local, real, want, tolerance)
         )
         failed = failed or verdict != "ok"
     sys.exit(1 if failed else 0)
@@ -181,6 +212,8 @@ def check(path, pace_path, expected, gaps):
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "trim":
         trim(sys.argv[2])
+    elif len(sys.argv) == 4 and sys.argv[1] == "sample":
+        sample(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 6 and sys.argv[1] == "check":
         check(*sys.argv[2:])
     else:

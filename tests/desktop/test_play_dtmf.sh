@@ -15,6 +15,7 @@
 # Usage: test_play_dtmf.sh PELMORA SCRATCH_DIR
 set -euo pipefail
 self=$(readlink -f "$0")
+timeline=$(dirname "$self")/play_timeline.py
 
 if [ "${1:-}" = "--inside-x" ]; then
     shift
@@ -89,14 +90,9 @@ run_program() {
     screenshot loaded
     click_at 64 229 # PLAY
 
-    # The pace of the device: the size of its file against the wall clock,
-    # sampled while the script plays.
-    (
-        while :; do
-            echo "$(date +%s.%N) $(stat -c %s "$SDL_DISKAUDIOFILE")"
-            sleep 0.2
-        done >"$scratch/pace.txt"
-    ) &
+    # The pace of the device: the growth of its file against the clock,
+    # while the script plays.
+    python3 "$timeline" sample "$SDL_DISKAUDIOFILE" "$scratch/pace.txt" &
     sampler=$!
 
     # The pause line comes after 15 keys (about 175 ms each) and 5 s of
@@ -144,7 +140,6 @@ xvfb-run -a -s '-screen 0 1024x768x24' bash "$self" --inside-x "$pelmora" "$scra
 # the effect clips before it (the opening blips, the chime, the confirming
 # buzz) are no keys, but dtmf2num reads one of them as a "2".
 raw_format=(-t raw -r 48000 -e signed-integer -b 16 -c 2)
-timeline=$(dirname "$self")/play_timeline.py
 start=$(python3 "$timeline" trim "$scratch/out.raw")
 echo "the playback starts at ${start} s of the recording"
 
