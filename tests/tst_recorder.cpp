@@ -52,6 +52,10 @@ private slots:
                               << "2"s;
         QTest::newRow("clock wraps") << 0xFFFFF000u << QStringList{"0:1", "4000:2"}
                                      << Lines{"dial 1\r\n", "wait 4\r\n", "dial 2\r\n"} << "2"s;
+        QTest::newRow("wrap, exactly 2000 ms")
+            << 0xFFFFFC18u << QStringList{"0:1", "2000:2"} << Lines{"dial 12\r\n"} << "12"s;
+        QTest::newRow("wrap, 2001 ms") << 0xFFFFFC18u << QStringList{"0:1", "2001:2"}
+                                       << Lines{"dial 1\r\n", "wait 2\r\n", "dial 2\r\n"} << "2"s;
         QTest::newRow("digits since the wait")
             << 0u << QStringList{"0:1", "5000:2", "100:3"} << Lines{"dial 1\r\n", "wait 5\r\n", "dial 23\r\n"} << "23"s;
         QTest::newRow("thirteen keys") << 0u

@@ -57,6 +57,14 @@ std::string CPanelCommands::NameOfEntry(const QString& entry)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+const QListWidgetItem* CPanelCommands::SelectedEntry() const
+{
+    // The selection, not the current item: a mouse press makes an entry
+    // current before it selects it.
+    const QList<QListWidgetItem*> selected = m_panel.controls.scriptList->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 void CPanelCommands::FillScriptList()
 {
     // Filled by the program: no selection-change notification.
@@ -329,8 +337,8 @@ void CPanelCommands::ChooseFromFreshList(const char* status)
 void CPanelCommands::CommitLoad()
 {
     CPanelControls& c = m_panel.controls;
-    const QListWidgetItem* entry = c.scriptList->currentItem();
-    if (entry == nullptr || !entry->isSelected()) {
+    const QListWidgetItem* entry = SelectedEntry();
+    if (entry == nullptr) {
         m_panel.statusText = "No Script (*.dsq) !";
         m_panel.PushTexts();
         return;
@@ -359,8 +367,8 @@ void CPanelCommands::CommitLoad()
 void CPanelCommands::OnSelchangeScriptList()
 {
     m_panel.PullTexts();
-    const QListWidgetItem* entry = m_panel.controls.scriptList->currentItem();
-    if (entry == nullptr || !entry->isSelected())
+    const QListWidgetItem* entry = SelectedEntry();
+    if (entry == nullptr)
         m_panel.statusText = "No Script (*.dsq) !";
     else
         m_panel.displayText = NameOfEntry(entry->text());

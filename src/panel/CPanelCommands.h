@@ -9,6 +9,7 @@
 class CKeypad;
 class CPanelModes;
 class QKeyEvent;
+class QListWidgetItem;
 class QObject;
 struct CPanelState;
 
@@ -50,6 +51,8 @@ public:
 
 private:
     void FillScriptList();
+    // The selected entry of the script list, nullptr when none is.
+    const QListWidgetItem* SelectedEntry() const;
     // Fills the script list afresh, selects its first entry, focuses it,
     // sets the status text and refreshes the loading look.
     void ChooseFromFreshList(const char* status);

@@ -2,14 +2,16 @@
 
 #include "media/CMediaCatalogue.h"
 #include "platform/CPlatform.h"
+#include "shell/CWindowMover.h"
 
 #include <QMouseEvent>
 #include <QWindow>
 
-CCaptionStatic::CCaptionStatic(int controlId, CPlatform& platform, QWidget* parent)
+CCaptionStatic::CCaptionStatic(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent)
     : QLabel(parent)
     , m_controlId(controlId)
     , m_platform(platform)
+    , m_mover(mover)
 {
 }
 
@@ -22,7 +24,7 @@ void CCaptionStatic::SetPicture(int bitmap)
         resize(image.size()); // a picture static takes its picture's size
 }
 
-void CCaptionStatic::OnLButtonDown(const QPointF& globalPosition)
+void CCaptionStatic::OnLButtonDown(const QPoint& globalPosition)
 {
     switch (m_controlId) {
     case CloseArea:
@@ -42,38 +44,19 @@ void CCaptionStatic::OnLButtonDown(const QPointF& globalPosition)
     }
 }
 
-void CCaptionStatic::OnLButtonUp()
+void CCaptionStatic::StartDrag(const QPoint& globalPosition)
 {
-    m_dragging = false;
-}
-
-void CCaptionStatic::StartDrag(const QPointF& globalPosition)
-{
+    // The window manager moves the panel where it offers to; without one
+    // (a bare X server) the panel follows the mouse by itself.
     QWindow* handle = window()->windowHandle();
     if (handle != nullptr && handle->startSystemMove())
         return;
-    // No window manager to move us: follow the mouse while the button is held.
-    m_dragging = true;
-    m_dragOffset = globalPosition.toPoint() - window()->pos();
+    m_mover.BeginDrag(globalPosition);
 }
 
 void CCaptionStatic::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        OnLButtonDown(event->globalPosition());
+        OnLButtonDown(event->globalPosition().toPoint());
     QLabel::mousePressEvent(event);
-}
-
-void CCaptionStatic::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_dragging && event->buttons().testFlag(Qt::LeftButton))
-        window()->move(event->globalPosition().toPoint() - m_dragOffset);
-    QLabel::mouseMoveEvent(event);
-}
-
-void CCaptionStatic::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        OnLButtonUp();
-    QLabel::mouseReleaseEvent(event);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QLabel>
-#include <QPoint>
 
 class CPlatform;
+class CWindowMover;
 
 // The three areas that stand in for a title bar: the close area over the
 // face's power button, the drag bar along the top, and the toggle lamp.
@@ -16,7 +16,8 @@ public:
     static constexpr int DragBar = 1029;
     static constexpr int ToggleLamp = 1030;
 
-    CCaptionStatic(int controlId, CPlatform& platform, QWidget* parent);
+    // mover moves the panel where the window manager does not.
+    CCaptionStatic(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent);
 
     int ControlId() const { return m_controlId; }
     // 0 off (picture 190, the start), 1 on (picture 189).
@@ -25,22 +26,20 @@ public:
     int Picture() const { return m_picture; }
     void SetPicture(int bitmap);
 
-    void OnLButtonDown(const QPointF& globalPosition);
-    void OnLButtonUp();
+    // The left button pressed over the area: the close area plays its
+    // sound to the end and then closes the panel, the drag bar moves the
+    // panel while the button is held, the toggle lamp flips its picture.
+    void OnLButtonDown(const QPoint& globalPosition);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void StartDrag(const QPointF& globalPosition);
+    void StartDrag(const QPoint& globalPosition);
 
     int m_controlId = 0;
     CPlatform& m_platform;
+    CWindowMover& m_mover;
     int m_toggleState = 0;
     int m_picture = 0;
-    // Our own dragging, where no window manager moves the window for us.
-    bool m_dragging = false;
-    QPoint m_dragOffset;
 };

@@ -2,9 +2,11 @@
 
 #include "shell/CDialerDlg.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
+
+#include <cmath>
 
 CDialerApp::CDialerApp(CPlatform& platform)
     : messageBox([](const QString& caption, const QString& text) {
@@ -12,6 +14,15 @@ CDialerApp::CDialerApp(CPlatform& platform)
     })
     , m_platform(platform)
 {
+    // Every dialog inherits these unless it sets colours of its own; push
+    // buttons keep the desktop's colours.
+    QPalette palette = QApplication::palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, QColor(DialogBackground));
+        palette.setColor(group, QPalette::WindowText, QColor(DialogText));
+    }
+    QApplication::setPalette(palette, "QDialog");
+    QApplication::setWindowIcon(CMediaCatalogue::Icon());
 }
 
 CDialogLayout CDialerApp::CheckDisplay(
@@ -47,7 +58,7 @@ CDialogLayout CDialerApp::CheckDisplay(
 int CDialerApp::InitInstance()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const int dpi = screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchX()) : 96;
+    const int dpi = screen != nullptr ? static_cast<int>(std::lround(screen->logicalDotsPerInchX())) : 96;
     const int depth = screen != nullptr ? screen->depth() : 24;
     const CDialogLayout layout = CheckDisplay(CMediaCatalogue::PanelLayout(), dpi, depth, messageBox);
     CDialerDlg panel(m_platform, layout);

@@ -2,6 +2,7 @@
 
 #include "media/CMediaCatalogue.h"
 
+#include <QColor>
 #include <QString>
 
 #include <functional>
@@ -9,15 +10,22 @@
 class CPlatform;
 
 // Start-up: checks the display, adapts the panel's dialog font to it (or
-// warns), then runs the panel modally for the life of the program.
+// warns), then runs the panel modally for the life of the program. Make it
+// after the QApplication: it sets the colours of the program's dialogs.
 class CDialerApp {
 public:
+    // The default background and text colours of the program's dialogs (the
+    // panel, the About box and the warnings) and of their texts.
+    static constexpr QRgb DialogBackground = 0xFF2ABFFF; // RGB(42, 191, 255)
+    static constexpr QRgb DialogText = 0xFF005FFF; // RGB(0, 95, 255)
+
     // Shows a warning; replaceable so that tests can read the texts.
     using MessageBoxFn = std::function<void(const QString& caption, const QString& text)>;
 
     explicit CDialerApp(CPlatform& platform);
 
-    // Runs the program and returns its exit status.
+    // Runs the program and returns its exit status: 0 once the panel has
+    // been closed (Escape, the close area or the system menu's Close).
     int InitInstance();
 
     // The panel layout with the dialog font's point size for a screen of

@@ -9,9 +9,11 @@
 #include "shell/CAboutDlg.h"
 #include "shell/CBitmapButton.h"
 #include "shell/CCaptionStatic.h"
+#include "shell/CDialerApp.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -25,6 +27,7 @@
 
 namespace {
 
+constexpr int IdDial1 = 1000;
 constexpr int IdPlay = 1001;
 constexpr int IdScriptList = 1004;
 constexpr int IdLineList = 1005;
@@ -40,8 +43,10 @@ constexpr int IdActivityLight = 1033;
 constexpr int IdIntroReel = 1034;
 constexpr int IdLineCounter = 1035;
 
-const QColor PanelBackground(42, 191, 255);
-const QColor PanelText(0, 95, 255);
+// The panel's own controls take the dialog colours too: the display, the
+// info text, the status line, the lists and the line counter.
+const QColor PanelBackground(CDialerApp::DialogBackground);
+const QColor PanelText(CDialerApp::DialogText);
 
 // The layout was drawn for a dialog font of 13 1/3 pixels, whose dialog
 // units are 2 pixels; the unit scales with the font's nominal pixel size.
@@ -75,7 +80,7 @@ QFont FontForCellHeight(int cellHeight)
 std::string CreditsText()
 {
     return "\r\n\r\n\r\n\r\n\r\n\r\n"
-           "(c) 2000 Pelmora developers\r\n"
+           "(c) 2000 Pelmora team\r\n"
            "pelmora@example.org";
 }
 
@@ -89,7 +94,7 @@ std::string VersionText()
 } // namespace
 
 CDialerDlg::CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_unit(DialogUnitFor(layout.pointSize, ScreenDpi()))
     , m_dialogFont(layout.fontFace, layout.pointSize)
@@ -161,8 +166,15 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
                 edit->setReadOnly(true);
                 edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
                 edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                edit->setLineWrapMode(QTextEdit::NoWrap);
+                // Lines wider than the field (the help text has some) wrap
+                // at word boundaries: without a caret or scroll bar they
+                // could not be scrolled into view. The wheel scrolls.
+                edit->setLineWrapMode(QTextEdit::WidgetWidth);
                 edit->setAcceptRichText(false);
+                // Margins of a couple of pixels, as a plain edit field has.
+                edit->document()->setDocumentMargin(2);
+                // A right-click on the text opens the panel's system menu.
+                edit->setContextMenuPolicy(Qt::NoContextMenu);
                 widget = edit;
             } else {
                 auto* edit = new CNameEdit(m_platform, this);
@@ -176,7 +188,7 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
             break;
         case CDialogControl::Static:
             if (control.flags & CDialogControl::Notify)
-                widget = new CCaptionStatic(control.id, m_platform, this);
+                widget = new CCaptionStatic(control.id, m_platform, m_mover, this);
             else
                 widget = new QLabel(control.text, this);
             break;
@@ -252,6 +264,7 @@ void CDialerDlg::OnInitDialog()
 {
     CPanelControls& c = m_panel.controls;
     m_panel.PushTexts();
+    CreateSystemMenu();
     setWindowIcon(CMediaCatalogue::Icon());
     setWindowTitle(QStringLiteral("Pelmora"));
     for (const int id : {1000, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1016, 1015, 1017, IdPlay, IdRec, IdStop,
@@ -291,8 +304,24 @@ void CDialerDlg::OnInitDialog()
 
     ConnectControls();
     qApp->installEventFilter(this);
-    QMetaObject::invokeMethod(this, &CDialerDlg::OnIntro, Qt::QueuedConnection);
-    c.keys[0]->setFocus(); // DIAL1, the first control in the tab order
+    // The opening sequence waits until the panel is on the screen: the
+    // first paint posts it.
+    m_introDue = true;
+    Control(IdDial1)->setFocus(); // the first control in the tab order
+}
+
+void CDialerDlg::CreateSystemMenu()
+{
+    // The window manager gives a frameless window no menu of its own.
+    m_systemMenu = new QMenu(this);
+    m_systemMenu->addAction(QStringLiteral("&Move"))->setData(ScMove);
+    m_systemMenu->addAction(QStringLiteral("Mi&nimize"))->setData(ScMinimize);
+    m_systemMenu->addAction(QStringLiteral("&Close"))->setData(ScClose);
+    const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);
+    if (!about.isEmpty()) {
+        m_systemMenu->addSeparator();
+        m_systemMenu->addAction(QString::fromLocal8Bit(about))->setData(IdmAboutBox);
+    }
 }
 
 void CDialerDlg::ConnectControls()
@@ -309,7 +338,7 @@ void CDialerDlg::ConnectControls()
     connect(c.repeat, &QAbstractButton::clicked, this, [this] { m_commands.OnRepeat(); });
     // Selection changes made by the program are blocked where they happen,
     // so this reports the user's own changes only.
-    connect(c.scriptList, &QListWidget::currentRowChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
+    connect(c.scriptList, &QListWidget::itemSelectionChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
     connect(c.scriptList, &QListWidget::itemDoubleClicked, this, [this] { m_commands.OnDblclkScriptList(); });
 }
 
@@ -333,8 +362,22 @@ bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
         m_waitingForMouse = false;
         return true;
     }
-    if (event->type() == QEvent::KeyPress && !m_introRunning && IsKeyForPanel(watched))
-        return m_commands.PreTranslateMessage(watched, *static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::KeyPress && IsKeyForPanel(watched)) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        // Keys with Alt are the window system's: Alt+Space opens the system
+        // menu (before a focused button could take the Space), the others
+        // bypass the panel's keyboard handling.
+        if (key.modifiers().testFlag(Qt::AltModifier)) {
+            if (key.key() != Qt::Key_Space)
+                return false;
+            ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+            return true;
+        }
+        // The opening sequence dispatches keys without the panel's handling:
+        // the numeric keypad does nothing until it has ended.
+        if (!m_introRunning)
+            return m_commands.PreTranslateMessage(watched, key);
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -345,10 +388,6 @@ void CDialerDlg::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier) {
-        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
-        return;
-    }
     QDialog::keyPressEvent(event);
 }
 
@@ -356,6 +395,11 @@ void CDialerDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_face);
+    if (m_introDue) {
+        // Posted, so that it runs once this paint has reached the screen.
+        m_introDue = false;
+        QMetaObject::invokeMethod(this, &CDialerDlg::OnIntro, Qt::QueuedConnection);
+    }
 }
 
 void CDialerDlg::contextMenuEvent(QContextMenuEvent* event)
@@ -365,31 +409,24 @@ void CDialerDlg::contextMenuEvent(QContextMenuEvent* event)
 
 void CDialerDlg::ShowSystemMenu(const QPoint& globalPosition)
 {
-    QMenu menu(this);
-    menu.addAction(tr("&Move"))->setData(ScMove);
-    menu.addAction(tr("Mi&nimize"))->setData(ScMinimize);
-    menu.addAction(tr("&Close"))->setData(ScClose);
-    menu.addSeparator();
-    const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);
-    if (!about.isEmpty())
-        menu.addAction(QString::fromLocal8Bit(about))->setData(IdmAboutBox);
-    if (const QAction* chosen = menu.exec(globalPosition))
+    if (const QAction* chosen = m_systemMenu->exec(globalPosition))
         OnSysCommand(chosen->data().toInt());
 }
 
 void CDialerDlg::OnSysCommand(int command)
 {
-    if ((command & 0xFFF0) == IdmAboutBox) {
-        runAboutBox();
-        return;
-    }
     switch (command & 0xFFF0) {
+    case IdmAboutBox:
+        runAboutBox();
+        break;
     case ScMove:
-        if (QWindow* handle = windowHandle())
-            handle->startSystemMove();
+        m_mover.BeginMenuMove(QCursor::pos());
         break;
     case ScMinimize:
         showMinimized();
+        break;
+    case ScRestore:
+        showNormal();
         break;
     case ScClose:
         close();
@@ -414,6 +451,8 @@ void CDialerDlg::done(int result)
 
 void CDialerDlg::WaitForMouseMove()
 {
+    // Blocks on the event queue; every event but the awaited mouse movement
+    // is dispatched as usual (see eventFilter).
     m_waitingForMouse = true;
     while (m_waitingForMouse && !m_closing)
         m_platform.WaitForEvents(-1);
@@ -422,8 +461,9 @@ void CDialerDlg::WaitForMouseMove()
 
 void CDialerDlg::OnIntro()
 {
-    if (m_introSkipped || m_closing)
+    if (m_introRunning || m_closing)
         return;
+    m_introDue = false;
     m_introRunning = true;
     CPanelControls& c = m_panel.controls;
     c.infoText->repaint();

@@ -12,7 +12,8 @@
 //    the keyboard handling that sees each key press first;
 //  - CScriptPlayer plays the script inside PLAY's click handler.
 // The window itself paints the face, offers the system menu with the About
-// box, and runs the opening sequence once it is on the screen.
+// box, moves with the mouse where no window manager moves it, and runs the
+// opening sequence once it is on the screen.
 
 #include "document/CDialScript.h"
 #include "panel/CPanelCommands.h"
@@ -20,6 +21,7 @@
 #include "panel/CPanelState.h"
 #include "playback/CKeypad.h"
 #include "playback/CScriptPlayer.h"
+#include "shell/CWindowMover.h"
 
 #include <QDialog>
 #include <QFont>
@@ -29,6 +31,7 @@
 #include <memory>
 
 class CPlatform;
+class QMenu;
 struct CDialogLayout;
 struct CDialogControl;
 
@@ -41,6 +44,7 @@ public:
     static constexpr int ScMove = 0xF010;
     static constexpr int ScMinimize = 0xF020;
     static constexpr int ScClose = 0xF060;
+    static constexpr int ScRestore = 0xF120;
 
     // layout is the panel layout with the point size the display check
     // chose for the dialog font.
@@ -57,14 +61,26 @@ public:
     // Pixels per dialog unit of the dialog font.
     double DialogUnit() const { return m_unit; }
 
-    // The opening sequence; posted once by the constructor and run when the
-    // event loop first delivers it. Tests may turn it off before that.
+    // The opening sequence. It runs once, from the event loop, after the
+    // panel has first been painted on the screen; tests may turn it off
+    // before that, or run it themselves.
     void OnIntro();
-    void SkipIntro() { m_introSkipped = true; }
+    void SkipIntro() { m_introDue = false; }
     bool IntroRunning() const { return m_introRunning; }
+    // Whether the opening sequence waits for the first mouse movement.
+    bool WaitingForMouse() const { return m_waitingForMouse; }
+
+    // The system menu: Move, Minimize, Close, a separator and the About
+    // item. Each entry carries its command id as its data.
+    QMenu* SystemMenu() const { return m_systemMenu; }
+    void ShowSystemMenu(const QPoint& globalPosition);
+    // A command of the system menu (or of the window system): ids 0x0010 to
+    // 0x001F open the About box, the others move, minimise, restore or
+    // close the panel.
     void OnSysCommand(int command);
     // Opens the About box modally; replaceable so that tests can count it.
     std::function<void()> runAboutBox;
+    CWindowMover& Mover() { return m_mover; }
 
     void done(int result) override;
 
@@ -81,11 +97,12 @@ private:
     void SetUpFonts();
     void SetUpColours();
     void ConnectControls();
-    void ShowSystemMenu(const QPoint& globalPosition);
+    void CreateSystemMenu();
     void WaitForMouseMove();
     bool IsKeyForPanel(QObject* watched) const;
 
     CPlatform& m_platform;
+    CWindowMover m_mover{this};
     double m_unit = 2.0;
     QFont m_dialogFont;
     std::vector<std::pair<int, QWidget*>> m_controlsById;
@@ -98,7 +115,9 @@ private:
     CScriptPlayer m_player;
 
     QPixmap m_face;
-    bool m_introSkipped = false;
+    QMenu* m_systemMenu = nullptr;
+    // Set by the initialisation until the first paint posts the sequence.
+    bool m_introDue = false;
     bool m_introRunning = false;
     bool m_waitingForMouse = false;
     bool m_closing = false;

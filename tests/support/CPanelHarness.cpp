@@ -2,12 +2,15 @@
 
 #include "media/CMediaCatalogue.h"
 #include "panel/CNameEdit.h"
+#include "platform/CAnimateCtrl.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 
 CPanelHarness::CPanelHarness(Start start, bool scriptFolder, int pointSize)
@@ -21,7 +24,12 @@ CPanelHarness::CPanelHarness(Start start, bool scriptFolder, int pointSize)
     m_dialog = std::make_unique<CDialerDlg>(m_platform, layout);
     if (start == AfterIntro) {
         // Twelve flashes of 100 ms come first; the mouse moves after them.
-        m_platform.After(3200, [this] { QTest::mouseMove(m_dialog.get(), QPoint(40, 300)); });
+        // A move to where the pointer already rests (an earlier panel left
+        // it there) makes no event, so it moves twice.
+        m_platform.After(3200, [this] {
+            QTest::mouseMove(m_dialog.get(), QPoint(41, 301));
+            QTest::mouseMove(m_dialog.get(), QPoint(40, 300));
+        });
         Show();
         while (m_dialog->IntroRunning() || m_platform.PendingActions() > 0)
             QCoreApplication::processEvents();
@@ -102,6 +110,45 @@ void CPanelHarness::Type(const QString& text)
 {
     for (const QChar c : text)
         Key(c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode(), Qt::NoModifier, QString(c));
+}
+
+void CPanelHarness::Paste(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    Key(Qt::Key_V, Qt::ControlModifier);
+}
+
+void CPanelHarness::ClickEntry(int row)
+{
+    QListWidget* list = Controls().scriptList;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(row)).center());
+}
+
+void CPanelHarness::DoubleClickEntry(int row)
+{
+    QListWidget* list = Controls().scriptList;
+    const QPoint centre = list->visualItemRect(list->item(row)).center();
+    // As the mouse does it: a click, then a second press that is the
+    // double-click, then its release.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+QStringList CPanelHarness::Entries() const
+{
+    QStringList entries;
+    const QListWidget* list = m_dialog->Panel().controls.scriptList;
+    for (int row = 0; row < list->count(); ++row)
+        entries << list->item(row)->text();
+    return entries;
+}
+
+void CPanelHarness::NameAnimations()
+{
+    Controls().modeBanner->setObjectName(QStringLiteral("banner"));
+    Controls().activityLight->setObjectName(QStringLiteral("lamp"));
+    Controls().introReel->setObjectName(QStringLiteral("reel"));
 }
 
 QString CPanelHarness::Status() const

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -50,6 +51,18 @@ public:
     // A key of the numeric keypad: '0'-'9', '*', '/', '+', '-', '.'.
     void Keypad(char key);
     void Type(const QString& text);
+
+    // Puts text on the clipboard and pastes it into the focused control
+    // with Ctrl+V.
+    void Paste(const QString& text);
+    // A click, or a double-click, on entry row of the script list.
+    void ClickEntry(int row);
+    void DoubleClickEntry(int row);
+    // The entries of the script list, in the order shown.
+    QStringList Entries() const;
+    // Names the animation controls "banner", "lamp" and "reel", so that
+    // CFakePlatform::AnimationLog tells them apart.
+    void NameAnimations();
 
     // The status line's text as shown.
     QString Status() const;

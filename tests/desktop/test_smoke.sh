@@ -1,0 +1,127 @@
+#!/bin/bash
+# Smoke test of the real program on a virtual X server: it starts, shows the
+# panel at its size with its face, runs the opening sequence until the mouse
+# moves over it, and ends with exit status 0 on Escape.
+#
+# Usage: test_smoke.sh PATH-TO-PELMORA SCRATCH-DIR
+set -u
+
+exe=$(readlink -f "$1")
+scratch=$2
+
+# Run the whole script on its own virtual screen.
+if [ -z "${PELMORA_SMOKE_IN_XVFB:-}" ]; then
+    rm -rf "$scratch"
+    mkdir -p "$scratch"
+    PELMORA_SMOKE_IN_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$exe" "$scratch"
+fi
+
+cd "$scratch" || exit 1
+pid=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- program output:" >&2
+    cat "$scratch/pelmora.log" >&2
+    exit 1
+}
+
+# Polls a command every 0.2 s until it succeeds or the seconds run out.
+poll() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+shot() {
+    import -window root "$scratch/$1.png"
+}
+
+# The colour of one pixel of a screenshot, window coordinates: "R G B".
+pixel() {
+    convert "$scratch/$1.png" -format "%[fx:int(255*p{$((X + $2)),$((Y + $3))}.r+.5)] %[fx:int(255*p{$((X + $2)),$((Y + $3))}.g+.5)] %[fx:int(255*p{$((X + $2)),$((Y + $3))}.b+.5)]" info:
+}
+
+# pixel_is SHOT X Y R G B: within a few steps of the colour.
+pixel_is() {
+    local r g b
+    read -r r g b < <(pixel "$1" "$2" "$3")
+    [ $((r - $4)) -ge -12 ] && [ $((r - $4)) -le 12 ] \
+        && [ $((g - $5)) -ge -12 ] && [ $((g - $5)) -le 12 ] \
+        && [ $((b - $6)) -ge -12 ] && [ $((b - $6)) -le 12 ]
+}
+
+# The number of pixels of the status line (18, 174, 146 x 16) that are not
+# its light blue background: a few for "...", hundreds for a line of text.
+status_ink() {
+    convert "$scratch/$1.png" -crop "146x16+$((X + 18))+$((Y + 174))" +repage \
+        -fuzz 12% -transparent '#2ABFFF' -alpha extract -format '%[fx:int(mean*w*h+.5)]' info:
+}
+
+face_is_shown() {
+    shot face &&
+        pixel_is face 6 224 85 95 85 &&        # the dark grey handset
+        pixel_is face 165 17 211 27 21 &&      # the red power button
+        pixel_is face 12 250 212 255 255 &&    # a light cyan keypad cell
+        pixel_is face 20 300 255 159 0 &&      # the orange face of key 1
+        pixel_is face 20 100 42 191 255        # the light blue screen
+}
+
+status_shows_dots() {
+    shot waiting && local ink && ink=$(status_ink waiting) && [ "$ink" -gt 0 ] && [ "$ink" -lt 40 ]
+}
+
+# Moves the mouse over the panel (each time to a new place, so that X makes
+# a motion event) and sees whether the status line shows a text.
+sequence_ended_after_move() {
+    moves=$((moves + 1))
+    xdotool mousemove $((X + 80 + moves % 20)) $((Y + 300))
+    sleep 0.2
+    shot after && [ "$(status_ink after)" -gt 100 ]
+}
+
+# Keep the pointer off the panel, which appears in the middle of the screen.
+xdotool mousemove 1 1
+
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$scratch/audio.raw" "$exe" >"$scratch/pelmora.log" 2>&1 &
+pid=$!
+
+wid=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+[ -n "$wid" ] || fail "no window of the program appeared"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" = 182 ] && [ "$HEIGHT" = 448 ] || fail "the panel is $WIDTH x $HEIGHT, not 182 x 448"
+[ "$(xdotool getwindowname "$wid")" = Pelmora ] || fail "the window title is not Pelmora"
+
+poll 60 face_is_shown || fail "the face is not painted as expected (see $scratch/face.png)"
+poll 60 status_shows_dots || fail "the opening sequence did not start (see $scratch/waiting.png)"
+
+# The sequence waits for the mouse: without a movement it must not end.
+sleep 2
+shot still
+[ "$(status_ink still)" -lt 40 ] || fail "the opening sequence ended without a mouse movement"
+
+moves=0
+poll 60 sequence_ended_after_move || fail "the opening sequence did not end on a mouse movement (see $scratch/after.png)"
+face_is_shown || fail "the face is not shown after the opening sequence"
+
+xdotool windowfocus --sync "$wid"
+xdotool key Escape
+if ! poll 60 bash -c "! kill -0 $pid 2>/dev/null"; then
+    fail "the program did not end on Escape"
+fi
+wait "$pid"
+status=$?
+pid=
+[ "$status" = 0 ] || fail "the program ended with status $status"
+echo "smoke test passed"

@@ -1,0 +1,764 @@
+#include "CPanelHarness.h"
+
+#include "media/CMediaCatalogue.h"
+#include "panel/CNameEdit.h"
+#include "platform/CAnimateCtrl.h"
+#include "playback/CKeyTable.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+constexpr int IdRec = 1019;
+constexpr int IdPause = 1020;
+constexpr int IdStop = 1021;
+constexpr int IdRepeat = 1022;
+constexpr int IdDisplay = 1006;
+
+// Carries out a user's steps, separated by blanks: "+N" lets N ms pass,
+// "Kc" presses key c of the numeric keypad ('#' is its divide key), "Bc"
+// clicks the keypad button of key c, "REC", "STOP", "PAUSE", "REPEAT" click
+// their buttons, "T:text" types text, "BS" is Backspace, "ENTER" is Return.
+void Do(CPanelHarness& panel, const QString& steps)
+{
+    for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+        if (step.startsWith('+'))
+            panel.Platform().Advance(step.mid(1).toUInt());
+        else if (step.size() == 2 && step.startsWith('K'))
+            panel.Keypad(step.at(1) == '#' ? '/' : step.at(1).toLatin1());
+        else if (step.size() == 2 && step.startsWith('B') && step != "BS")
+            panel.Click(CKeyTable::FromCharacter(step.at(1).toLatin1())->controlId);
+        else if (step == "REC")
+            panel.Click(IdRec);
+        else if (step == "STOP")
+            panel.Click(IdStop);
+        else if (step == "PAUSE")
+            panel.Click(IdPause);
+        else if (step == "REPEAT")
+            panel.Click(IdRepeat);
+        else if (step.startsWith("T:"))
+            panel.Type(step.mid(2));
+        else if (step == "BS")
+            panel.Key(Qt::Key_Backspace);
+        else if (step == "ENTER")
+            panel.Key(Qt::Key_Return);
+        else
+            QFAIL(qPrintable("unknown step " + step));
+    }
+}
+
+// The tone clips of the keys in steps, as the sound log writes them.
+QStringList Tones(const QString& steps)
+{
+    QStringList tones;
+    for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+        if (step.size() == 2 && (step.startsWith('K') || step.startsWith('B')))
+            tones << QStringLiteral("async %1").arg(CKeyTable::FromCharacter(step.at(1).toLatin1())->toneClip);
+    }
+    return tones;
+}
+
+QStringList ListEntries(const QListWidget* list)
+{
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row)
+        entries << list->item(row)->text();
+    return entries;
+}
+
+// Records "K1 +3000 K2" (two lines and a wait) and stops: the panel waits for
+// a name.
+void RecordTwoGroups(CPanelHarness& panel)
+{
+    Do(panel, "REC K1 +3000 K2 STOP");
+    QCOMPARE(panel.Script().GetMode(), ModeSaving);
+}
+
+// Puts the panel into the look a running script gives it.
+void LookPlaying(CPanelHarness& panel)
+{
+    panel.Script().SetMode(ModePlaying);
+    panel.Dialog().Modes().RefreshPanel();
+    panel.NameAnimations();
+    panel.Platform().ClearLogs();
+}
+
+bool InIdleLook(CPanelHarness& panel)
+{
+    const CPanelControls& c = panel.Controls();
+    return panel.Script().GetMode() == ModeIdle && c.play->isEnabled() && c.rec->isEnabled() && !c.stop->isEnabled()
+        && !c.display->isHidden() && c.scriptList->isHidden() && c.infoText->isHidden()
+        && QApplication::focusWidget() == c.play;
+}
+
+} // namespace
+
+// Whole command sequences as a user makes them on the panel and the numeric
+// keypad, on the virtual clock, down to the bytes of the saved files.
+class TestPanelCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    // keys: the recording; typed: what the user types as the name ('\b' is
+    // Backspace; the proposed name is selected, so typing replaces it).
+    void recordNameAndSave_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        // clang-format off
+        QTest::newRow("one group, proposed name") << "K1 B2 +1900 K3" << "" << "noname.dsq"
+                                                  << QByteArray("dial 123\r\r\n");
+        QTest::newRow("groups and a wait") << "B1 K2 B3 +3400 K4 K5" << "bank" << "bank.dsq"
+                                           << QByteArray("dial 123\r\r\nwait 3\r\r\ndial 45\r\r\n");
+        QTest::newRow("one key") << "K7" << "7" << "7.dsq" << QByteArray("dial 7\r\r\n");
+        QTest::newRow("star and hash") << "B* K* +2500 B# K#" << "sh" << "sh.dsq"
+                                       << QByteArray("dial **\r\r\nwait 2\r\r\ndial ##\r\r\n");
+        QTest::newRow("exactly 2000 ms is no pause") << "K1 +2000 K2 +2001 K3" << "edge" << "edge.dsq"
+                                                     << QByteArray("dial 12\r\r\nwait 2\r\r\ndial 3\r\r\n");
+        QTest::newRow("long pause") << "K9 +65000 K0" << "long" << "long.dsq"
+                                    << QByteArray("dial 9\r\r\nwait 65\r\r\ndial 0\r\r\n");
+        QTest::newRow("cleared name") << "K1" << "\b" << "noname.dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("blanks kept") << "K1" << " a b " << " a b .dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("edited") << "K1" << "x\b\byz" << "yz.dsq" << QByteArray("dial 1\r\r\n");
+        QTest::newRow("numeric keypad digits") << "K1" << "5" << "5.dsq" << QByteArray("dial 1\r\r\n");
+        // clang-format on
+    }
+
+    void recordNameAndSave()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, typed);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+
+        CPanelHarness panel;
+        panel.NameAnimations();
+        panel.Platform().ClearLogs();
+        Do(panel, "REC +700 " + keys + " +5000 STOP");
+        QCOMPARE(panel.Script().GetMode(), ModeSaving);
+        QCOMPARE(panel.Platform().AnimationLog().last(), QStringLiteral("banner play 264 5..5 x1"));
+        QVERIFY(!panel.Controls().scriptList->isHidden() && panel.Controls().lineList->isHidden());
+        QVERIFY(!panel.Controls().play->isEnabled() && !panel.Controls().rec->isEnabled());
+        QVERIFY(panel.Controls().stop->isEnabled() && panel.Controls().keys[0]->isEnabled());
+        QCOMPARE(panel.Status(), QStringLiteral("Enter Script Name [ENTER]"));
+        QCOMPARE(panel.DisplayText(), QStringLiteral("noname"));
+        QCOMPARE(panel.Controls().display->selectedText(), QStringLiteral("noname"));
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().display);
+
+        for (const QChar c : typed) {
+            if (c == '\b')
+                panel.Key(Qt::Key_Backspace);
+            else if (c.isDigit())
+                panel.Keypad(c.toLatin1()); // digits from the numeric keypad
+            else
+                panel.Type(c);
+        }
+        Do(panel, "ENTER");
+        QCOMPARE(panel.ReadFile(file), bytes);
+        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{file});
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        const QString name = file.chopped(4);
+        QCOMPARE(panel.Script().GetName(), name.toStdString());
+        // The display keeps what was typed: a name left empty is saved as
+        // "noname" but not shown.
+        QCOMPARE(panel.DisplayText(), typed.endsWith('\b') ? QString() : name);
+        QVERIFY(panel.Controls().display->isReadOnly());
+        QCOMPARE(panel.Controls().display->TextLimit(), CNameEdit::DefaultLimit);
+        QVERIFY(!panel.Controls().lineList->isHidden());
+        const int lines = int(bytes.count('\n'));
+        QCOMPARE(panel.Controls().lineList->count(), lines);
+        QCOMPARE(panel.Controls().lineCounter->text(), CPanelModes::FormatCount(lines).c_str());
+        QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 6..6 x1"));
+        const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
+        QCOMPARE(panel.Platform().SoundLog(), sounds);
+    }
+
+    // What the panel shows while a recording is under way.
+    void recordingLook()
+    {
+        CPanelHarness panel;
+        panel.NameAnimations();
+        Do(panel, "B# REC"); // REC also works from info mode
+        QVERIFY(panel.Controls().infoText->isHidden());
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("000"));
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().stop);
+        panel.Platform().ClearLogs();
+        Do(panel, "K1 K2 +3000 B3");
+        QCOMPARE(panel.DisplayText(), QStringLiteral("3"));
+        QCOMPARE(ListEntries(panel.Controls().lineList), (QStringList{"dial 12", "wait 3"}));
+        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("002"));
+        // Each key flashes the activity light once.
+        QCOMPARE(panel.Platform().AnimationLog().filter("lamp play"),
+            QStringList(3, QStringLiteral("lamp play 242 0..65535 x1")));
+    }
+
+    // STOP before any key: nothing to save.
+    void stopWithoutKeys()
+    {
+        CPanelHarness panel;
+        panel.NameAnimations();
+        Do(panel, "REC +3000");
+        panel.Platform().ClearLogs();
+        Do(panel, "STOP");
+        QCOMPARE(panel.Status(), QStringLiteral("Script Not Recorded."));
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.Script().GetName(), std::string());
+        QCOMPARE(panel.DisplayText(), QString());
+        QVERIFY(!panel.Controls().lineList->isHidden());
+        QCOMPARE(panel.Controls().lineList->count(), 0);
+        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("000"));
+        QVERIFY(panel.Controls().display->isReadOnly());
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 252"});
+        const QStringList lamp = panel.Platform().AnimationLog().filter("lamp");
+        QCOMPARE(lamp.mid(0, 2), (QStringList{"lamp open 242", "lamp play 242 10..10 x1"}));
+        QVERIFY(lamp.contains("lamp stop"));
+        QVERIFY(lamp.contains("lamp open 0"));
+        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{});
+    }
+
+    // The recorder's line limit ends a recording made on the panel.
+    void lineLimit()
+    {
+        CPanelHarness panel;
+        Do(panel, "REC K1");
+        // Up to two lines short of the limit without the panel, which would
+        // refill the line list for each of the 8191 keys.
+        for (int gap = 1; gap < CDialScript::LineLimit / 2; ++gap) {
+            panel.Platform().Advance(2500);
+            panel.Script().RecordKey('2');
+        }
+        Do(panel, "K3 +2500");
+        QCOMPARE(panel.Script().GetMode(), ModeRecording);
+        panel.Platform().ClearLogs();
+        Do(panel, "B4"); // the 8192nd gap
+        QCOMPARE(panel.Script().GetLineCount(), CDialScript::LineLimit);
+        QCOMPARE(panel.Script().GetName(), std::string("noname"));
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("16384"));
+        QCOMPARE(panel.Controls().lineList->item(CDialScript::LineLimit - 1)->text(), QStringLiteral("wait 2"));
+        // The display keeps the digits shown before; the tone still sounds.
+        QCOMPARE(panel.DisplayText(), QStringLiteral("23"));
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 196"});
+    }
+
+    // A keypad button or STOP while naming, a keypad button while choosing:
+    // the recording is dropped, or the loaded script unloaded.
+    void cancel_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::addColumn<QString>("cancel");
+        QTest::addColumn<QString>("status");
+        // clang-format off
+        QTest::newRow("saving, digit") << true << "B5" << "Script Not Saved";
+        QTest::newRow("saving, star") << true << "B*" << "Script Not Saved";
+        QTest::newRow("saving, STOP") << true << "STOP" << "Script Not Saved";
+        QTest::newRow("saving, after typing") << true << "T:abc B#" << "Script Not Saved";
+        QTest::newRow("loading, digit") << false << "B0" << "Script Not Loaded";
+        QTest::newRow("loading, hash") << false << "B#" << "Script Not Loaded";
+        // clang-format on
+    }
+
+    void cancel()
+    {
+        QFETCH(bool, saving);
+        QFETCH(QString, cancel);
+        QFETCH(QString, status);
+        CPanelHarness panel;
+        panel.WriteFile("old.dsq", "dial 5\r\n");
+        if (saving) {
+            RecordTwoGroups(panel);
+        } else {
+            Do(panel, "B* ENTER B*");
+            QCOMPARE(panel.Script().GetName(), std::string("old"));
+            QCOMPARE(panel.Script().GetMode(), ModeLoading);
+        }
+        panel.Platform().ClearLogs();
+        Do(panel, cancel);
+        QCOMPARE(panel.Status(), status);
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.DisplayText(), QString());
+        QCOMPARE(panel.Script().GetLineCount(), 0);
+        QCOMPARE(panel.Script().GetName(), std::string());
+        QVERIFY(panel.Controls().lineList->isHidden());
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 252"});
+        // Nothing can be typed into the display in idle mode.
+        QVERIFY(panel.Controls().display->isReadOnly());
+        QCOMPARE(panel.Controls().display->TextLimit(), CNameEdit::DefaultLimit);
+        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{"old.dsq"});
+        // With no script, PLAY asks for one.
+        QCOMPARE(panel.Controls().play->isEnabled(), true);
+    }
+
+    // "*" in idle mode lists the scripts: plain files ending in ".dsq" in
+    // any case, by their real names, sorted without regard to case.
+    void scriptList_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("entries");
+        // clang-format off
+        QTest::newRow("none") << QStringList{} << QStringList{};
+        QTest::newRow("one") << QStringList{"bank.dsq"} << QStringList{"bank.dsq"};
+        QTest::newRow("several") << QStringList{"b.dsq", "A.DSQ", "c.Dsq", "notes.txt", "x.dsq.bak", "dir.dsq/", "dsq",
+                                                "My.Bank.dsq"}
+                                 << QStringList{"A.DSQ", "b.dsq", "c.Dsq", "My.Bank.dsq"};
+        QTest::newRow("case only differs") << QStringList{"bb.dsq", "BA.dsq", "ab.dsq", "Ac.dsq"}
+                                           << QStringList{"ab.dsq", "Ac.dsq", "BA.dsq", "bb.dsq"};
+        // clang-format on
+    }
+
+    void scriptList()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, entries);
+        CPanelHarness panel;
+        panel.NameAnimations();
+        for (const QString& file : files) {
+            if (file.endsWith('/'))
+                QDir(panel.ScriptDir()).mkdir(file.chopped(1));
+            else
+                panel.WriteFile(file, "dial 1\r\n");
+        }
+        panel.Platform().ClearLogs();
+        Do(panel, "B*");
+        QCOMPARE(panel.Script().GetMode(), ModeLoading);
+        QCOMPARE(panel.Status(), QStringLiteral("Select Name to Load Script."));
+        QCOMPARE(panel.Entries(), entries);
+        QListWidget* list = panel.Controls().scriptList;
+        QVERIFY(!list->isHidden());
+        QCOMPARE(QApplication::focusWidget(), list);
+        QCOMPARE(list->selectedItems().size(), entries.isEmpty() ? 0 : 1);
+        if (!entries.isEmpty())
+            QVERIFY(list->item(0)->isSelected());
+        // Selecting the first entry was no selection change.
+        QCOMPARE(panel.DisplayText(), QString());
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 266"});
+        QCOMPARE(panel.Platform().AnimationLog().filter("banner").last(), QStringLiteral("banner play 264 3..3 x1"));
+
+        Do(panel, "ENTER");
+        if (entries.isEmpty()) {
+            QCOMPARE(panel.Status(), QStringLiteral("No Script (*.dsq) !"));
+            QCOMPARE(panel.Script().GetMode(), ModeLoading);
+            return;
+        }
+        QCOMPARE(panel.Script().GetName(), entries.first().chopped(4).toStdString());
+    }
+
+    // The ways to choose and confirm a script in the list.
+    void load_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("counter");
+        // clang-format off
+        QTest::newRow("Enter on the first") << "ENTER" << "a" << "001";
+        QTest::newRow("down, Enter") << "DOWN ENTER" << "B" << "003";
+        QTest::newRow("click, Enter") << "CLICK2 ENTER" << "c.d" << "001";
+        QTest::newRow("double-click") << "DOUBLE1" << "B" << "003";
+        // clang-format on
+    }
+
+    void load()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        QFETCH(QString, counter);
+        CPanelHarness panel;
+        panel.NameAnimations();
+        panel.WriteFile("a.dsq", "dial 1\r\n");
+        panel.WriteFile("B.DSQ", "  DIAL 2\r\nwait 3\r\ndial 4");
+        panel.WriteFile("c.d.dsq", "dial 5\r\r\n");
+        Do(panel, "B*");
+        panel.Platform().ClearLogs();
+        for (const QString& step : how.split(' ')) {
+            if (step == "DOWN") {
+                panel.Key(Qt::Key_Down);
+                QCOMPARE(panel.DisplayText(), QStringLiteral("B"));
+            } else if (step.startsWith("CLICK")) {
+                panel.ClickEntry(step.mid(5).toInt());
+            } else if (step.startsWith("DOUBLE")) {
+                panel.DoubleClickEntry(step.mid(6).toInt());
+            } else {
+                Do(panel, step);
+            }
+        }
+        QCOMPARE(panel.Script().GetName(), name.toStdString());
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QCOMPARE(panel.DisplayText(), name);
+        QVERIFY(!panel.Controls().lineList->isHidden());
+        QCOMPARE(panel.Controls().lineCounter->text(), counter);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"sync 265"});
+        QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 4..4 x1"));
+        if (name == "B")
+            QCOMPARE(ListEntries(panel.Controls().lineList), (QStringList{"dial 2", "wait 3", "dial 4"}));
+    }
+
+    // While naming, the list offers the existing names.
+    void saveOverExistingName_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("file");
+        // clang-format off
+        QTest::newRow("double-click a name") << "DOUBLE0" << "accountname.dsq";
+        QTest::newRow("click a name, Enter in the list does nothing") << "CLICK1 ENTER" << "";
+        QTest::newRow("click a name, back to the display, Enter") << "CLICK1 DISPLAY ENTER" << "bank.dsq";
+        // clang-format on
+    }
+
+    void saveOverExistingName()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, file);
+        CPanelHarness panel;
+        panel.WriteFile("accountname.dsq", "old");
+        panel.WriteFile("bank.dsq", "old");
+        RecordTwoGroups(panel);
+        QCOMPARE(panel.Entries(), (QStringList{"accountname.dsq", "bank.dsq"}));
+        QVERIFY(panel.Controls().scriptList->selectedItems().isEmpty());
+        for (const QString& step : how.split(' ')) {
+            if (step.startsWith("CLICK")) {
+                panel.ClickEntry(step.mid(5).toInt());
+                QCOMPARE(panel.DisplayText(), panel.Entries().at(step.mid(5).toInt()).chopped(4));
+            } else if (step.startsWith("DOUBLE")) {
+                panel.DoubleClickEntry(step.mid(6).toInt());
+            } else if (step == "DISPLAY") {
+                panel.Click(IdDisplay);
+            } else {
+                Do(panel, step);
+            }
+        }
+        const QByteArray saved("dial 1\r\r\nwait 3\r\r\ndial 2\r\r\n");
+        if (file.isEmpty()) {
+            QCOMPARE(panel.Script().GetMode(), ModeSaving);
+            QCOMPARE(panel.ReadFile("bank.dsq"), QByteArray("old"));
+            return;
+        }
+        QCOMPARE(panel.ReadFile(file), saved);
+        QCOMPARE(panel.Script().GetName(), file.chopped(4).toStdString());
+        QVERIFY(InIdleLook(panel));
+    }
+
+    // The name field: the nine refused characters beep and are dropped when
+    // typed, pasted text loses them silently, and no more than 8 characters
+    // go in either way, so no name reaches outside the script folder.
+    void nameField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("beeps");
+        // clang-format off
+        QTest::newRow("refused, typed") << "a\"*,./:;?\\b" << "" << "ab" << 9;
+        QTest::newRow("accepted, typed") << "a -_!'~([" << "" << "a -_!'~(" << 0;
+        QTest::newRow("parent path") << "" << "../x" << "x" << 0;
+        QTest::newRow("absolute path") << "" << "/tmp/evil" << "tmpevil" << 0;
+        QTest::newRow("backslashes") << "" << "..\\..\\y" << "y" << 0;
+        QTest::newRow("too long") << "" << "abcdefghijkl" << "abcdefgh" << 0;
+        QTest::newRow("after typing, up to the limit") << "abcdef" << "123" << "abcdef12" << 0;
+        QTest::newRow("line breaks") << "" << "a\nb\r\nc" << "abc" << 0;
+        QTest::newRow("all refused") << "" << "*?\"" << "" << 0;
+        // clang-format on
+    }
+
+    void nameField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
+        CPanelHarness panel;
+        RecordTwoGroups(panel);
+        panel.Platform().ClearLogs();
+        // The proposed name is selected: what comes first replaces it.
+        panel.Type(typed);
+        if (!pasted.isEmpty())
+            panel.Paste(pasted);
+        QCOMPARE(panel.DisplayText(), shown);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList(beeps, "beep"));
+        Do(panel, "ENTER");
+        const QString file = (shown.isEmpty() ? "noname" : shown) + ".dsq";
+        QCOMPARE(QDir(panel.ScriptDir()).entryList(QDir::Files), QStringList{file});
+        QCOMPARE(QDir(panel.ScriptDir() + "..").entryList(QDir::Files), QStringList{});
+        QVERIFY(!QFile::exists("/tmp/evil.dsq"));
+        // Outside of naming the display takes no typing.
+        panel.Click(IdDisplay);
+        panel.Type("z");
+        panel.Paste("z");
+        QCOMPARE(panel.DisplayText(), shown);
+    }
+
+    // A save that fails keeps the recording and the name: the user can fix
+    // the cause, or try another name, and press Enter again.
+    void failingSave_data()
+    {
+        QTest::addColumn<QString>("cause");
+        // clang-format off
+        QTest::newRow("script folder gone") << "gone";
+        QTest::newRow("a folder of that name") << "folder";
+        // clang-format on
+    }
+
+    void failingSave()
+    {
+        QFETCH(QString, cause);
+        CPanelHarness panel;
+        panel.NameAnimations();
+        RecordTwoGroups(panel);
+        Do(panel, "T:bank");
+        const QString dir = panel.ScriptDir();
+        if (cause == "gone")
+            QVERIFY(QDir(dir).removeRecursively());
+        else
+            QVERIFY(QDir(dir).mkdir("bank.dsq"));
+        panel.Platform().ClearLogs();
+        Do(panel, "ENTER");
+        QCOMPARE(panel.Platform().SoundLog(), (QStringList{"sync 265", "async 252"}));
+        QCOMPARE(panel.Status(), QStringLiteral("Script Not Saved"));
+        QCOMPARE(panel.Script().GetMode(), ModeSaving);
+        QCOMPARE(panel.DisplayText(), QStringLiteral("bank"));
+        QCOMPARE(panel.Script().GetLineCount(), 3);
+        QVERIFY(!panel.Controls().display->isReadOnly());
+        QCOMPARE(panel.Controls().display->TextLimit(), CNameEdit::NameLimit);
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().display);
+        QVERIFY(panel.Controls().stop->isEnabled());
+        QVERIFY(!panel.Controls().play->isEnabled());
+
+        // Once more, after the cause is gone or under another name.
+        if (cause == "gone")
+            QVERIFY(QDir().mkpath(dir));
+        else
+            Do(panel, "BS T:2");
+        Do(panel, "ENTER");
+        const QString file = cause == "gone" ? "bank.dsq" : "ban2.dsq";
+        QCOMPARE(panel.ReadFile(file), QByteArray("dial 1\r\r\nwait 3\r\r\ndial 2\r\r\n"));
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QVERIFY(InIdleLook(panel));
+    }
+
+    // A load that fails leaves the script in memory as it was and offers
+    // the list again, filled afresh.
+    void failingLoad_data()
+    {
+        QTest::addColumn<QString>("cause");
+        // clang-format off
+        QTest::newRow("file gone") << "gone";
+        QTest::newRow("replaced by a folder") << "folder";
+        // clang-format on
+    }
+
+    void failingLoad()
+    {
+        QFETCH(QString, cause);
+        CPanelHarness panel;
+        panel.WriteFile("keep.dsq", "dial 1\r\nwait 2\r\n");
+        panel.WriteFile("lost.dsq", "dial 9\r\n");
+        Do(panel, "B* ENTER");
+        QCOMPARE(panel.Script().GetName(), std::string("keep"));
+        Do(panel, "B*");
+        panel.ClickEntry(1);
+        QCOMPARE(panel.DisplayText(), QStringLiteral("lost"));
+        QVERIFY(QFile::remove(panel.ScriptDir() + "lost.dsq"));
+        if (cause == "folder")
+            QVERIFY(QDir(panel.ScriptDir()).mkdir("lost.dsq"));
+        panel.Platform().ClearLogs();
+        Do(panel, "ENTER");
+        QCOMPARE(panel.Platform().SoundLog(), (QStringList{"sync 265", "async 252"}));
+        QCOMPARE(panel.Status(), QStringLiteral("Script Not Loaded"));
+        QCOMPARE(panel.Script().GetMode(), ModeLoading);
+        QCOMPARE(panel.Script().GetName(), std::string("keep"));
+        QCOMPARE(panel.Script().GetLineCount(), 2);
+        QCOMPARE(panel.Script().GetLine(1), std::string("wait 2"));
+        QCOMPARE(panel.Entries(), QStringList{"keep.dsq"});
+        QVERIFY(panel.Controls().scriptList->item(0)->isSelected());
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().scriptList);
+        Do(panel, "ENTER");
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QVERIFY(InIdleLook(panel));
+    }
+
+    // "#" shows the info text; any keypad button leaves it.
+    void info_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<QString>("hint");
+        // clang-format off
+        QTest::newRow("no script, digit") << "" << "B5" << "Load / Record Script First.";
+        QTest::newRow("no script, hash") << "" << "B#" << "Load / Record Script First.";
+        QTest::newRow("a script, star") << "bank.dsq" << "B*" << "Play Script / Record New";
+        // clang-format on
+    }
+
+    void info()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, leave);
+        QFETCH(QString, hint);
+        CPanelHarness panel;
+        panel.NameAnimations();
+        if (!script.isEmpty()) {
+            panel.WriteFile(script, "dial 1\r\n");
+            Do(panel, "B* ENTER");
+        }
+        panel.Platform().ClearLogs();
+        Do(panel, "B#");
+        QCOMPARE(panel.Script().GetMode(), ModeInfo);
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QString help = QString::fromLocal8Bit(CMediaCatalogue::String(Strings::HelpText));
+        help.replace("\r\n", "\n");
+        QCOMPARE(panel.Controls().infoText->toPlainText(), help);
+        QVERIFY(!panel.Controls().infoText->isHidden());
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().infoText);
+        QVERIFY(panel.Controls().display->isHidden());
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 266"});
+        QCOMPARE(panel.Platform().AnimationLog().last(), QStringLiteral("banner play 268 0..0 x1"));
+        // The numeric keypad does not leave it.
+        Do(panel, "K5 K# K*");
+        QCOMPARE(panel.Script().GetMode(), ModeInfo);
+
+        panel.Platform().ClearLogs();
+        Do(panel, leave);
+        QVERIFY(InIdleLook(panel));
+        QCOMPARE(panel.Status(), hint);
+        QCOMPARE(panel.DisplayText(), script.chopped(script.isEmpty() ? 0 : 4));
+        QVERIFY(panel.Controls().infoText->isHidden());
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 266"});
+    }
+
+    // Keys that mean nothing in idle mode.
+    void idleKeys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("viewsShown");
+        // clang-format off
+        QTest::newRow("button 5") << "B5" << "(...)" << true;
+        QTest::newRow("button 0") << "B0" << "(...)" << true;
+        // The numeric keypad hides the central views and leaves the status
+        // line as it was until the next push.
+        QTest::newRow("keypad 5") << "K5" << "Load / Record Script" << false;
+        QTest::newRow("keypad star") << "K*" << "Load / Record Script" << false;
+        QTest::newRow("keypad divide") << "K#" << "Load / Record Script" << false;
+        // clang-format on
+    }
+
+    void idleKeys()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, status);
+        QFETCH(bool, viewsShown);
+        CPanelHarness panel;
+        panel.Platform().ClearLogs();
+        Do(panel, key);
+        QCOMPARE(panel.Script().GetMode(), ModeIdle);
+        QCOMPARE(panel.Status(), status);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 267"});
+        QCOMPARE(!panel.Controls().display->isHidden(), viewsShown);
+        QVERIFY(panel.Controls().infoText->isHidden() != viewsShown);
+        QVERIFY(panel.Controls().scriptList->isHidden());
+    }
+
+    // PAUSE interrupts a playing script; keys sound while paused; a second
+    // PAUSE resumes with the keypad locked again.
+    void pauseTwice()
+    {
+        CPanelHarness panel;
+        LookPlaying(panel);
+        Do(panel, "PAUSE");
+        QCOMPARE(panel.Script().GetMode(), ModePaused);
+        QCOMPARE(panel.Status(), QStringLiteral("Press PAUSE to continue"));
+        QVERIFY(panel.Controls().keys[4]->isEnabled());
+        QVERIFY(panel.Controls().stop->isEnabled() && panel.Controls().pause->isEnabled());
+        QCOMPARE(panel.Platform().AnimationLog(),
+            (QStringList{"lamp open 242", "lamp play 242 0..0 x1", "banner open 188", "banner play 188 0..65535 x-1"}));
+
+        Do(panel, "B5 K9 K#");
+        QCOMPARE(panel.Script().GetMode(), ModePaused);
+        QCOMPARE(panel.Script().GetDigits(), std::string());
+        QCOMPARE(panel.Platform().SoundLog(), (QStringList{"async 250", "async 197", "async 192", "async 246"}));
+
+        panel.Platform().ClearLogs();
+        Do(panel, "PAUSE");
+        QCOMPARE(panel.Script().GetMode(), ModePlaying);
+        QCOMPARE(panel.Status(), QStringLiteral("..."));
+        QVERIFY(!panel.Controls().keys[4]->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), panel.Controls().stop);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 250"});
+        QCOMPARE(panel.Platform().AnimationLog(), (QStringList{"banner open 176", "banner play 176 0..65535 x-1"}));
+    }
+
+    // STOP while a script plays or pauses hands the end to the player; with
+    // a repeat request pending it only drops the request.
+    void stopDuringPlayback_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("sounds");
+        // clang-format off
+        QTest::newRow("playing") << "" << "..." << QStringList{"async 248"};
+        QTest::newRow("paused") << "PAUSE" << "Press PAUSE to continue" << QStringList{"async 250", "async 248"};
+        QTest::newRow("repeat pending") << "REPEAT" << "(...)" << QStringList{};
+        // clang-format on
+    }
+
+    void stopDuringPlayback()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, status);
+        QFETCH(QStringList, sounds);
+        CPanelHarness panel;
+        panel.WriteFile("bank.dsq", "dial 1\r\n");
+        Do(panel, "B* ENTER");
+        LookPlaying(panel);
+        panel.Dialog().Panel().statusText = "...";
+        Do(panel, before);
+        if (before == "REPEAT") {
+            QCOMPARE(panel.Script().GetMode(), ModeRepeat);
+            QCOMPARE(panel.Platform().AnimationLog(), (QStringList{"banner open 264", "banner play 264 0..0 x1"}));
+            QCOMPARE(panel.Platform().SoundLog(), QStringList{});
+        }
+        Do(panel, "STOP");
+        QCOMPARE(panel.Script().GetMode(), ModeIdle);
+        QCOMPARE(panel.Status(), status);
+        QCOMPARE(panel.Platform().SoundLog(), sounds);
+        QVERIFY(panel.Platform().AnimationLog().contains("lamp play 242 10..10 x1"));
+        // The document keeps its script.
+        QCOMPARE(panel.Script().GetName(), std::string("bank"));
+    }
+
+    // Enter in any mode never closes the panel.
+    void enterNeverCloses_data()
+    {
+        QTest::addColumn<QString>("steps");
+        // clang-format off
+        QTest::newRow("idle") << "";
+        QTest::newRow("recording") << "REC K1";
+        QTest::newRow("info") << "B#";
+        QTest::newRow("naming: Enter saves") << "REC K1 STOP";
+        // clang-format on
+    }
+
+    void enterNeverCloses()
+    {
+        QFETCH(QString, steps);
+        CPanelHarness panel;
+        Do(panel, steps);
+        panel.Key(Qt::Key_Return);
+        panel.Key(Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(panel.Dialog().isVisible());
+        QCOMPARE(panel.Dialog().result(), 0);
+    }
+};
+
+QTEST_MAIN(TestPanelCommands)
+#include "tst_panel_commands.moc"

@@ -1,0 +1,287 @@
+#include "CPanelHarness.h"
+
+#include "panel/CNameEdit.h"
+#include "platform/CAnimateCtrl.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <map>
+
+namespace {
+
+// The controls that the look of a mode drives, by a short name.
+std::map<QString, QWidget*> DrivenControls(CPanelHarness& panel)
+{
+    CPanelControls& c = panel.Controls();
+    return {{"play", c.play}, {"rec", c.rec}, {"pause", c.pause}, {"stop", c.stop}, {"repeat", c.repeat},
+        {"close", c.closeArea}, {"display", c.display}, {"lines", c.lineList}, {"scripts", c.scriptList},
+        {"info", c.infoText}};
+}
+
+// Puts every driven control into one state: enabled or not, shown or not
+// (buttons stay shown), the display read-only or not.
+void SetAll(CPanelHarness& panel, bool on)
+{
+    for (const auto& [name, widget] : DrivenControls(panel)) {
+        widget->setEnabled(on);
+        if (qobject_cast<QAbstractButton*>(widget) == nullptr && widget != panel.Controls().closeArea)
+            widget->setVisible(on);
+    }
+    for (QAbstractButton* key : panel.Controls().keys)
+        key->setEnabled(on);
+    panel.Controls().display->setReadOnly(on);
+}
+
+bool KeypadEnabled(const CPanelHarness& panel, bool expected)
+{
+    CPanelHarness& p = const_cast<CPanelHarness&>(panel);
+    return std::all_of(p.Controls().keys.begin(), p.Controls().keys.end(),
+        [expected](const QAbstractButton* key) { return key->isEnabled() == expected; });
+}
+
+} // namespace
+
+// The look of each mode: which controls RefreshPanel enables, shows, makes
+// read-only and focuses, and which clips it starts; everything else it must
+// leave as it was. The three helpers that fill the central views.
+class TestPanelModes : public QObject {
+    Q_OBJECT
+
+private slots:
+    // settings: for each control it drives, the letters of the properties it
+    // sets: E enabled, V shown, R read-only; upper case sets, lower case
+    // clears. "keys" stands for all twelve keypad buttons. A property not
+    // named must keep whatever state it had. focus: the control that gets
+    // the focus, empty when the refresh leaves the focus where it is.
+    void refreshPanel_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QStringList>("animations");
+
+        QTest::newRow("idle") << int(ModeIdle) << "play:E rec:E close:E stop:e pause:e repeat:e display:VE keys:E"
+                              << "play"
+                              << QStringList{"banner stop", "banner open 0", "banner open 186",
+                                     "banner play 186 0..65535 x-1", "lamp open 244", "lamp play 244 16..16 x1"};
+        QTest::newRow("playing") << int(ModePlaying)
+                                 << "play:e rec:e stop:E pause:E repeat:E close:e display:V lines:V scripts:v "
+                                    "info:v keys:e"
+                                 << "stop" << QStringList{"banner open 176", "banner play 176 0..65535 x-1"};
+        QTest::newRow("recording") << int(ModeRecording)
+                                   << "play:e rec:e stop:E pause:e close:e repeat:e display:VR scripts:v lines:V "
+                                      "info:v keys:E"
+                                   << "stop" << QStringList{"banner open 170", "banner play 170 0..65535 x-1"};
+        QTest::newRow("paused") << int(ModePaused) << "keys:E"
+                                << "" << QStringList{"banner open 188", "banner play 188 0..65535 x-1"};
+        QTest::newRow("loading") << int(ModeLoading)
+                                 << "display:REV play:e rec:e stop:e pause:e repeat:e lines:v scripts:V info:v"
+                                 << "" << QStringList{"banner open 264", "banner play 264 3..3 x1"};
+        QTest::newRow("info") << int(ModeInfo) << "display:ev lines:v scripts:v"
+                              << "" << QStringList{"banner stop", "banner open 268", "banner play 268 0..0 x1"};
+        QTest::newRow("repeat") << int(ModeRepeat) << ""
+                                << "" << QStringList{};
+        QTest::newRow("saving") << int(ModeSaving) << ""
+                                << "" << QStringList{};
+        QTest::newRow("unused value 4") << 4 << ""
+                                        << "" << QStringList{};
+        QTest::newRow("unused value 10") << 10 << ""
+                                         << "" << QStringList{};
+    }
+
+    void refreshPanel()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, settings);
+        QFETCH(QString, focus);
+        QFETCH(QStringList, animations);
+
+        std::map<QString, QString> set;
+        for (const QString& item : settings.split(' ', Qt::SkipEmptyParts))
+            set[item.section(':', 0, 0)] = item.section(':', 1);
+        const auto expected = [&set](const QString& control, QChar property, bool before) {
+            const QString letters = set.count(control) ? set[control] : QString();
+            if (letters.contains(property.toUpper()))
+                return true;
+            if (letters.contains(property.toLower()))
+                return false;
+            return before;
+        };
+
+        CPanelHarness panel;
+        panel.NameAnimations();
+        const auto controls = DrivenControls(panel);
+        for (const bool before : {true, false}) {
+            SetAll(panel, before);
+            // A control that the refresh must not take the focus from.
+            QWidget* holder
+                = mode == ModeLoading ? static_cast<QWidget*>(panel.Controls().scriptList) : panel.Controls().infoText;
+            if (before)
+                holder->setFocus();
+            panel.Controls().statusLine->setText(QStringLiteral("old"));
+            panel.Dialog().Panel().statusText = "new";
+            panel.Script().SetMode(static_cast<DialMode>(mode));
+            panel.Platform().ClearLogs();
+
+            panel.Dialog().Modes().RefreshPanel();
+
+            for (const auto& [name, widget] : controls) {
+                const QByteArray where = (name + (before ? " from on" : " from off")).toLatin1();
+                QVERIFY2(widget->isEnabled() == expected(name, 'e', before), where + " enabled");
+                if (qobject_cast<QAbstractButton*>(widget) == nullptr && widget != panel.Controls().closeArea)
+                    QVERIFY2(!widget->isHidden() == expected(name, 'v', before), where + " shown");
+            }
+            QVERIFY(KeypadEnabled(panel, expected(QStringLiteral("keys"), 'e', before)));
+            QCOMPARE(panel.Controls().display->isReadOnly(), expected(QStringLiteral("display"), 'r', before));
+            QCOMPARE(panel.Platform().AnimationLog(), animations);
+            QCOMPARE(panel.Platform().SoundLog(), QStringList{});
+            // Every mode pushes the panel texts, those without steps too.
+            QCOMPARE(panel.Status(), QStringLiteral("new"));
+            QCOMPARE(panel.Script().GetMode(), static_cast<DialMode>(mode));
+            if (before) {
+                QWidget* focused = QApplication::focusWidget();
+                QCOMPARE(focused, focus.isEmpty() ? holder : controls.at(focus));
+            }
+        }
+    }
+
+    // Each refresh applies its mode anew: a clip the mode runs starts again
+    // from its first frame, so every recorded key restarts the banner.
+    void refreshRestartsTheBanner()
+    {
+        CPanelHarness panel;
+        panel.NameAnimations();
+        panel.Click(1019); // REC
+        panel.Platform().ClearLogs();
+        panel.Click(1000);
+        panel.Platform().Advance(1500);
+        QCOMPARE(panel.Controls().modeBanner->CurrentFrame(), 1);
+        panel.Click(1007);
+        QCOMPARE(panel.Controls().modeBanner->CurrentFrame(), 0);
+        QCOMPARE(panel.Platform().AnimationLog().filter(QStringLiteral("banner")),
+            (QStringList{
+                "banner open 170", "banner play 170 0..65535 x-1", "banner open 170", "banner play 170 0..65535 x-1"}));
+    }
+
+    void resetDisplay_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no script") << ""
+                                   << "Load / Record Script First.";
+        QTest::newRow("a script") << "bank"
+                                  << "Play Script / Record New";
+    }
+
+    void resetDisplay()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, status);
+        CPanelHarness panel;
+        CPanelControls& c = panel.Controls();
+        panel.Script().SetName(name.toStdString());
+        c.lineList->addItems({"dial 1", "wait 3"});
+        SetAll(panel, true);
+
+        panel.Dialog().Modes().ResetDisplay();
+        for (QWidget* view : {static_cast<QWidget*>(c.display), static_cast<QWidget*>(c.lineList),
+                 static_cast<QWidget*>(c.scriptList), static_cast<QWidget*>(c.infoText)})
+            QVERIFY(view->isHidden());
+        QCOMPARE(c.lineList->count(), 0);
+        // Nothing is visible before the next push.
+        QCOMPARE(panel.Status(), QStringLiteral("Load / Record Script"));
+        QCOMPARE(panel.Dialog().Panel().statusText, status.toStdString());
+        QCOMPARE(panel.Dialog().Panel().displayText, name.toStdString());
+
+        // The idle look shows the display again and nothing else.
+        panel.Script().SetMode(ModeIdle);
+        panel.Dialog().Modes().RefreshPanel();
+        QVERIFY(!c.display->isHidden());
+        QVERIFY(c.lineList->isHidden() && c.scriptList->isHidden() && c.infoText->isHidden());
+        QCOMPARE(panel.Status(), status);
+        QCOMPARE(panel.DisplayText(), name);
+    }
+
+    void fillLineList_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("counter");
+        QTest::newRow("none") << 0 << "000";
+        QTest::newRow("one") << 1 << "001";
+        QTest::newRow("seven") << 7 << "007";
+        QTest::newRow("999") << 999 << "999";
+        QTest::newRow("1234") << 1234 << "1234";
+    }
+
+    // The list shows the normalised lines, the counter at least three digits,
+    // and the last line is selected and in view.
+    void fillLineList()
+    {
+        QFETCH(int, lines);
+        QFETCH(QString, counter);
+        CPanelHarness panel;
+        QByteArray file;
+        for (int i = 0; i < lines; ++i)
+            file += "  DIAL " + QByteArray::number(i) + "\r\n";
+        panel.WriteFile(QStringLiteral("many.dsq"), file);
+        QVERIFY(panel.Script().Load(panel.ScriptDir().toStdString() + "many.dsq"));
+        QListWidget* list = panel.Controls().lineList;
+        list->addItem(QStringLiteral("stale"));
+        list->setVisible(true);
+
+        panel.Dialog().Modes().FillLineList();
+        panel.Dialog().Panel().PushTexts();
+        QCOMPARE(list->count(), lines);
+        QCOMPARE(panel.Controls().lineCounter->text(), counter);
+        if (lines == 0) {
+            QCOMPARE(list->currentRow(), -1);
+            QVERIFY(list->selectedItems().isEmpty());
+            return;
+        }
+        QCOMPARE(list->item(0)->text(), QStringLiteral("dial 0"));
+        QCOMPARE(list->currentRow(), lines - 1);
+        QVERIFY(list->item(lines - 1)->isSelected());
+        QCOMPARE(list->item(lines - 1)->text(), QStringLiteral("dial %1").arg(lines - 1));
+        QVERIFY(list->viewport()->rect().intersects(list->visualItemRect(list->item(lines - 1))));
+        // Filling the list normalised the document's lines.
+        QCOMPARE(panel.Script().StoredLine(lines - 1), QStringLiteral("dial %1").arg(lines - 1).toStdString());
+    }
+
+    void showRecordedDigits_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("five") << "12345"
+                              << "12345";
+        QTest::newRow("twelve") << "1234567890*#"
+                                << "1234567890*#";
+        QTest::newRow("fifteen: the last twelve") << "123456789012345"
+                                                  << "456789012345";
+    }
+
+    void showRecordedDigits()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, shown);
+        CPanelHarness panel;
+        panel.Click(1019); // REC
+        for (const QChar key : keys)
+            panel.Keypad(key == '#' ? '/' : key.toLatin1());
+        QCOMPARE(panel.DisplayText(), shown);
+        QCOMPARE(panel.Controls().display->textMargins(), QMargins());
+
+        // In any other mode the display text is left alone.
+        panel.Script().SetMode(ModeIdle);
+        panel.Dialog().Panel().displayText = "kept";
+        panel.Dialog().Modes().ShowRecordedDigits();
+        QCOMPARE(panel.Dialog().Panel().displayText, std::string("kept"));
+    }
+};
+
+QTEST_MAIN(TestPanelModes)
+#include "tst_panel_modes.moc"

@@ -1,0 +1,226 @@
+#include "CFakePlatform.h"
+
+#include "media/CMediaCatalogue.h"
+#include "panel/CNameEdit.h"
+#include "platform/CAnimateCtrl.h"
+#include "shell/CBitmapButton.h"
+#include "shell/CCaptionStatic.h"
+#include "shell/CDialerDlg.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+// The fake platform that notes, at every hold, which buttons are shown
+// pressed and what the status line and STOP show.
+class CHoldWatch : public CFakePlatform {
+public:
+    QStringList holds;
+    CDialerDlg* dialog = nullptr;
+
+    void Hold(int ms) override
+    {
+        QStringList pressed;
+        for (const CBitmapButton* button : dialog->findChildren<CBitmapButton*>()) {
+            if (button->isDown())
+                pressed << button->text();
+        }
+        holds << QStringLiteral("%1 %2ms %3 %4")
+                     .arg(pressed.join(QLatin1Char('+')))
+                     .arg(ms)
+                     .arg(dialog->Panel().controls.statusLine->text())
+                     .arg(dialog->Panel().controls.stop->isEnabled() ? QStringLiteral("stop") : QStringLiteral("-"));
+        CFakePlatform::Hold(ms);
+    }
+};
+
+// A shown panel whose opening sequence the test runs itself.
+class CIntroPanel {
+public:
+    CIntroPanel()
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(m_dir.path());
+        CDialogLayout layout = CMediaCatalogue::PanelLayout();
+        layout.pointSize = 10;
+        dialog = std::make_unique<CDialerDlg>(platform, layout);
+        platform.dialog = dialog.get();
+        dialog->Panel().controls.introReel->setObjectName(QStringLiteral("reel"));
+        dialog->SkipIntro();
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        (void)QTest::qWaitForWindowActive(dialog.get());
+    }
+    ~CIntroPanel()
+    {
+        dialog.reset();
+        QDir::setCurrent(m_previous);
+    }
+    CIntroPanel(const CIntroPanel&) = delete;
+    CIntroPanel& operator=(const CIntroPanel&) = delete;
+
+    // A mouse movement over the panel at a virtual time. Every movement of
+    // the test program goes to a new place: a move to where the pointer
+    // rests makes no event.
+    void MouseMoveAt(std::uint32_t ms)
+    {
+        platform.At(ms, [this] {
+            static int moves = 0;
+            ++moves;
+            QTest::mouseMove(dialog.get(), QPoint(30 + moves % 100, 100 + moves / 100));
+        });
+    }
+
+    // Runs the opening sequence and returns the virtual time it ended at.
+    double RunIntro()
+    {
+        platform.ClearLogs();
+        dialog->OnIntro();
+        return platform.PreciseTime();
+    }
+
+    CHoldWatch platform;
+    std::unique_ptr<CDialerDlg> dialog;
+
+private:
+    QString m_previous;
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+// The opening sequence: the reel, the blips, the keys flashed row by row,
+// and the wait for the first mouse movement.
+class TestShellIntro : public QObject {
+    Q_OBJECT
+
+private slots:
+    void flashesTheKeysAlongTheRows()
+    {
+        CIntroPanel panel;
+        panel.MouseMoveAt(5000);
+        panel.RunIntro();
+        QStringList expected;
+        for (const char* key : {"DIAL1", "DIAL2", "DIAL3", "DIAL6", "DIAL5", "DIAL4", "DIAL7", "DIAL8", "DIAL9",
+                 "DIALH", "DIAL0", "DIALS"})
+            expected << QStringLiteral("%1 100ms ... stop").arg(QLatin1String(key));
+        QCOMPARE(panel.platform.holds, expected);
+        // No tone: only the blips, started before the flashes.
+        QCOMPARE(panel.platform.SoundLog(), QStringList{"async 262"});
+        QCOMPARE(panel.platform.Sounds().front().time, 0u);
+    }
+
+    void reelPlaysOnceThenCloses()
+    {
+        CIntroPanel panel;
+        panel.MouseMoveAt(5000);
+        CAnimateCtrl* reel = panel.dialog->Panel().controls.introReel;
+        QVERIFY(reel->isVisible());
+        panel.RunIntro();
+        QCOMPARE(panel.platform.AnimationLog(), (QStringList{"reel play 245 0..65535 x1", "reel open 0"}));
+        QCOMPARE(panel.platform.Animations().back().time, 5000u);
+        QVERIFY(!reel->isVisible());
+        QVERIFY(!reel->IsOpen());
+    }
+
+    void textsAndButtonsAtTheEnd()
+    {
+        CIntroPanel panel;
+        const CPanelControls& c = panel.dialog->Panel().controls;
+        panel.MouseMoveAt(4000);
+        panel.RunIntro();
+        QCOMPARE(c.statusLine->text(), QStringLiteral("Load / Record Script"));
+        QCOMPARE(c.infoText->toPlainText(), QStringLiteral("\n\n\nFor latest version visit:\npelmora.example.org"));
+        QVERIFY(c.infoText->isVisible());
+        QVERIFY(c.display->isEnabled());
+        QVERIFY(!c.display->isVisible());
+        for (const QAbstractButton* button : {c.stop, c.pause, c.repeat})
+            QVERIFY(!button->isEnabled());
+        for (const QAbstractButton* button : {c.play, c.rec})
+            QVERIFY(button->isEnabled());
+        QVERIFY(!panel.dialog->IntroRunning());
+        QCOMPARE(panel.dialog->Script().GetMode(), ModeIdle);
+    }
+
+    void endsOnTheFirstMouseMove_data()
+    {
+        QTest::addColumn<QList<int>>("moves");
+        QTest::addColumn<double>("end");
+        // The flashes take 1200 ms; input made meanwhile waits in the queue.
+        QTest::newRow("a move during the flashes") << QList<int>{500} << 1200.0;
+        QTest::newRow("already moving when the wait begins") << QList<int>{1150, 1200} << 1200.0;
+        QTest::newRow("a move long after") << QList<int>{61000} << 61000.0;
+        QTest::newRow("the first of several") << QList<int>{2500, 2600, 2700} << 2500.0;
+    }
+
+    void endsOnTheFirstMouseMove()
+    {
+        QFETCH(QList<int>, moves);
+        QFETCH(double, end);
+        CIntroPanel panel;
+        for (const int ms : moves)
+            panel.MouseMoveAt(static_cast<std::uint32_t>(ms));
+        QCOMPARE(panel.RunIntro(), end);
+    }
+
+    void eventsDuringTheWait_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("sounds");
+        QTest::addColumn<bool>("lampToggled");
+        QTest::addColumn<bool>("closed");
+        const QStringList blips{"async 262"};
+        QTest::newRow("keypad 5 does nothing") << "keypad 5" << blips << false << false;
+        QTest::newRow("keypad divide does nothing") << "keypad /" << blips << false << false;
+        QTest::newRow("a click reaches the toggle lamp") << "lamp" << blips << true << false;
+        QTest::newRow("Escape closes the panel") << "escape" << blips << false << true;
+    }
+
+    void eventsDuringTheWait()
+    {
+        QFETCH(QString, event);
+        QFETCH(QStringList, sounds);
+        QFETCH(bool, lampToggled);
+        QFETCH(bool, closed);
+        CIntroPanel panel;
+        CDialerDlg& dialog = *panel.dialog;
+        const auto send = [](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+            QApplication::sendEvent(QApplication::focusWidget(), &press);
+        };
+        panel.platform.At(2000, [&] {
+            QVERIFY(dialog.WaitingForMouse());
+            if (event == QLatin1String("keypad 5"))
+                send(Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5"));
+            else if (event == QLatin1String("keypad /"))
+                send(Qt::Key_Slash, Qt::KeypadModifier, QStringLiteral("/"));
+            else if (event == QLatin1String("escape"))
+                send(Qt::Key_Escape, Qt::NoModifier, QString());
+            else
+                QTest::mouseClick(dialog.Control(CCaptionStatic::ToggleLamp), Qt::LeftButton);
+        });
+        panel.MouseMoveAt(3000);
+        const double end = panel.RunIntro();
+        QCOMPARE(panel.platform.SoundLog(), sounds);
+        QCOMPARE(dialog.Panel().displayText, std::string());
+        const auto* lamp = static_cast<CCaptionStatic*>(dialog.Control(CCaptionStatic::ToggleLamp));
+        QCOMPARE(lamp->Picture(), int(lampToggled ? Bitmap::LampBox : Bitmap::LampSpeaker));
+        QCOMPARE(dialog.isVisible(), !closed);
+        QCOMPARE(end, closed ? 2000.0 : 3000.0);
+
+        // Once the sequence has ended the numeric keypad acts again.
+        if (!closed) {
+            panel.platform.ClearLogs();
+            send(Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5"));
+            QCOMPARE(panel.platform.SoundLog(), QStringList{"async 267"});
+        }
+    }
+};
+
+QTEST_MAIN(TestShellIntro)
+#include "tst_shell_intro.moc"
