@@ -7,7 +7,6 @@
 #include "playback/CScriptPlayer.h"
 
 #include <QAbstractButton>
-#include <QCursor>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -38,13 +37,6 @@ QByteArray WaveFile()
 {
     return SyntheticMedia::Wave16(SyntheticMedia::Level(CMediaCatalogue::SampleRate / 5, 1000));
 }
-
-// The harness ends the opening sequence by moving the mouse to a point of
-// the panel. A panel made where the previous one was would get no movement
-// when the pointer is still there, so each test starts with it elsewhere.
-struct CParkedPointer {
-    CParkedPointer() { QCursor::setPos(0, 0); }
-};
 
 const CKeyTableRow* KeyOfClip(int clip)
 {
@@ -174,10 +166,6 @@ public:
         return -1;
     }
 
-private:
-    CParkedPointer m_parked;
-
-public:
     CPanelHarness panel;
     double elapsedMs = 0;
 
@@ -251,7 +239,6 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, mode);
         QFETCH(QString, secondStatus);
-        const CParkedPointer parked;
         CPanelHarness panel;
         if (file != QLatin1String("-")) {
             panel.WriteFile(QStringLiteral("empty.dsq"), file.toLatin1());
