@@ -23,6 +23,10 @@ if [ "${1:-}" = "--inside-x" ]; then
 else
     inside_x=0
 fi
+if [ $# -ne 2 ] || [ -z "$2" ]; then
+    echo "usage: $0 PELMORA SCRATCH_DIR" >&2
+    exit 2
+fi
 pelmora=$(readlink -f "$1")
 scratch=$2
 
