@@ -26,6 +26,9 @@ CScriptPlayer::CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelComma
 std::string CScriptPlayer::LinePreview(int position)
 {
     const int source = position <= 0 ? 0 : position + 1;
+    // Nothing follows the last line: there is nothing to preview.
+    if (source >= m_panel.script.GetLineCount())
+        return std::string();
     return CScriptLine::PreviewText(m_panel.script.GetLine(source));
 }
 
@@ -59,7 +62,10 @@ void CScriptPlayer::OnPlay()
     Run run;
     run.lastPosition = script.GetLineCount() - 1;
     for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
-        if (run.abort || m_panel.closing)
+        // The lines are read afresh each time: a script replaced from the
+        // event pump (a STOP while paused leaves the keypad live, and its
+        // '*' loads another script) may have fewer lines than at the start.
+        if (run.abort || m_panel.closing || run.position >= script.GetLineCount())
             break;
         const std::string text = script.GetLine(run.position);
         m_panel.counterText = CPanelModes::FormatCount(run.lineNumber);
@@ -146,19 +152,26 @@ void CScriptPlayer::Wait(Run& run, const std::string& text)
     m_modes.PlayForever(*m_panel.controls.activityLight, Clip::LampCycle);
     m_modes.RefreshPanel();
     platform.PumpMessages();
+    // Whether the countdown stood still since the previous pass. The mode
+    // changes only in handlers, which run as the blocking wait between two
+    // passes ends, so the time of that wait belongs to the mode seen before
+    // it: a pause that arrives after 4 s of a 10-second wait keeps 6 s, and
+    // a resume after a minute's pause does not count the minute.
+    bool stoodStill = false;
     for (;;) {
         if (TakeStopOrRepeat(run))
             break;
-        const bool paused = m_panel.script.GetMode() == ModePaused;
-        if (paused)
-            deadline = platform.TimeGetTime() + static_cast<std::uint32_t>(remaining); // time stands still
+        const std::uint32_t now = platform.TimeGetTime();
+        if (stoodStill)
+            deadline = now + static_cast<std::uint32_t>(remaining);
         else
-            remaining = static_cast<std::int32_t>(deadline - platform.TimeGetTime());
+            remaining = static_cast<std::int32_t>(deadline - now); // wraps like the clock
         if (remaining <= 0)
             break;
-        // Sleep until the next event or the deadline instead of spinning;
+        stoodStill = m_panel.script.GetMode() == ModePaused;
+        // Sleeps until the next event or the deadline instead of spinning;
         // every pass still checks the mode and reads the clock.
-        platform.WaitForEvents(paused ? -1 : remaining);
+        platform.WaitForEvents(stoodStill ? -1 : remaining);
     }
     CPanelControls& c = m_panel.controls;
     c.closeArea->setEnabled(false);
@@ -187,14 +200,15 @@ void CScriptPlayer::Pause(Run& run)
 std::optional<std::string> CScriptPlayer::FindWaveFile(const std::string& directory, const std::string& name)
 {
     const std::string exact = directory + name;
-    if (QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(exact))))
+    if (QFileInfo(QFile::decodeName(QByteArray::fromStdString(exact))).isFile())
         return exact;
     if (name.find('/') != std::string::npos)
         return std::nullopt;
-    // A wave file copied as "Menu.WAV" is found for the lower-cased name.
+    // The player lowers the name, so a wave file copied as "Menu.WAV" is
+    // found by comparing without regard to case.
     const QDir dir(directory.empty() ? QStringLiteral(".") : QFile::decodeName(QByteArray::fromStdString(directory)));
     const QString wanted = QFile::decodeName(QByteArray::fromStdString(name));
-    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
             return directory + QFile::encodeName(entry).toStdString();
     }

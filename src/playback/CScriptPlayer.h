@@ -20,12 +20,14 @@ public:
 
     void OnPlay();
     // The display text while the line at position plays: the first line's
-    // own argument at the start, otherwise the argument of the next line.
+    // own argument at the start, otherwise the argument of the next line
+    // (empty when there is none).
     std::string LinePreview(int position);
 
     // The wave file a play line names, looked up in directory: the exact
     // name first, then the same name in any letter case. Names are taken
-    // literally (no wildcards).
+    // literally (no wildcards); only files count, not directories. Nothing
+    // when no such file exists.
     static std::optional<std::string> FindWaveFile(const std::string& directory, const std::string& name);
 
 private:

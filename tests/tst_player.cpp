@@ -1,0 +1,714 @@
+#include "CPanelHarness.h"
+#include "SyntheticMedia.h"
+
+#include "document/CDialScript.h"
+#include "media/CMediaCatalogue.h"
+#include "playback/CKeyTable.h"
+#include "playback/CScriptPlayer.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+
+constexpr int IdPlay = 1001;
+constexpr int IdStop = 1021;
+constexpr int IdPause = 1020;
+constexpr int IdRepeat = 1022;
+constexpr int IdLoad = 1015; // the '*' key
+// The silence after every key a script sends; without it a receiver hears
+// repeated digits as one.
+constexpr double KeyGapMs = 70;
+
+// A script file as another platform's editor writes it: CR LF line ends.
+QByteArray ScriptFile(const QString& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines.split(QLatin1Char('\n')))
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+// 200 ms of a steady level: a wave file the player can sound.
+QByteArray WaveFile()
+{
+    return SyntheticMedia::Wave16(SyntheticMedia::Level(CMediaCatalogue::SampleRate / 5, 1000));
+}
+
+const CKeyTableRow* KeyOfClip(int clip)
+{
+    for (const CKeyTableRow& row : CKeyTable::Rows()) {
+        if (row.toneClip == clip)
+            return &row;
+    }
+    return nullptr;
+}
+
+double ToneMs(const CKeyTableRow& key)
+{
+    return CMediaCatalogue::SoundClipSamples(key.toneClip) * 1000.0 / CMediaCatalogue::SampleRate;
+}
+
+QString ModeName(DialMode mode)
+{
+    switch (mode) {
+    case ModeIdle:
+        return QStringLiteral("idle");
+    case ModePlaying:
+        return QStringLiteral("playing");
+    case ModePaused:
+        return QStringLiteral("paused");
+    case ModeRepeat:
+        return QStringLiteral("repeat");
+    case ModeLoading:
+        return QStringLiteral("loading");
+    default:
+        return QString::number(mode);
+    }
+}
+
+// A panel with one script "t.dsq" loaded through the script list, as a user
+// loads it, and what a playback of it did: the tones, wave files and lines
+// in order, and what probes saw at virtual times.
+class CPlayback {
+public:
+    explicit CPlayback(const QString& lines, bool scriptFolder = true)
+        : panel(CPanelHarness::AfterIntro, scriptFolder)
+    {
+        panel.WriteFile(QStringLiteral("t.dsq"), ScriptFile(lines));
+        panel.WriteFile(QStringLiteral("menu.wav"), WaveFile());
+        Load();
+        QObject::connect(panel.Controls().lineList, &QListWidget::currentRowChanged, [this](int row) {
+            if (row >= 0)
+                m_rows << row + 1;
+        });
+    }
+
+    void Load()
+    {
+        panel.Click(IdLoad);
+        panel.Key(Qt::Key_Return);
+    }
+
+    // Clicks PLAY with actions at milliseconds after the click, as
+    // "2000 PAUSE; 30000 PAUSE; 31000 ?status": a click on STOP, PAUSE,
+    // REPEAT, a keypad button (KEY5), a numeric-keypad key (NUM5), Enter
+    // (ENTER), or a probe (?mode, ?status, ?display, ?counter, ?row,
+    // ?buttons). Returns when the playback has ended.
+    void Play(const QString& actions = QString())
+    {
+        CFakePlatform& platform = panel.Platform();
+        m_start = platform.TimeGetTime();
+        for (const QString& action : actions.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QStringList parts = action.simplified().split(QLatin1Char(' '));
+            const QString word = parts.value(1);
+            platform.At(m_start + parts.value(0).toUInt(), [this, word] { Act(word); });
+        }
+        platform.ClearLogs();
+        m_rows.clear();
+        const double before = platform.PreciseTime();
+        panel.Click(IdPlay);
+        elapsedMs = platform.PreciseTime() - before;
+        // The playback first fills the line list, which selects its last line.
+        if (!m_rows.isEmpty())
+            m_rows.removeFirst();
+    }
+
+    // Tones the script sent ("12"), tones the user sounded ("[5]") and wave
+    // files ("{./script/menu.wav}"), in order.
+    QString Sounds()
+    {
+        QString sounds;
+        for (const CFakePlatform::SoundRequest& sound : panel.Platform().Sounds()) {
+            const CKeyTableRow* key = KeyOfClip(sound.clip);
+            if (sound.kind == CFakePlatform::SoundRequest::WaveFileSync)
+                sounds += QLatin1Char('{') + QString::fromStdString(sound.path) + QLatin1Char('}');
+            else if (key != nullptr && sound.kind == CFakePlatform::SoundRequest::ClipSync)
+                sounds += QLatin1Char(key->character);
+            else if (key != nullptr)
+                sounds += QStringLiteral("[%1]").arg(QLatin1Char(key->character));
+        }
+        return sounds;
+    }
+
+    // The line numbers selected in the line list, in order: "1 2 3 2 3 4".
+    QString Lines() const
+    {
+        QStringList lines;
+        for (const int line : m_rows)
+            lines << QString::number(line);
+        return lines.join(QLatin1Char(' '));
+    }
+
+    QString Probes() const { return m_probes.join(QLatin1Char('|')); }
+
+    QString Buttons()
+    {
+        const CPanelControls& c = panel.Controls();
+        const auto state = [](const char* name, const QWidget* w) {
+            return QString::fromLatin1(name) + (w->isEnabled() ? QLatin1Char('+') : QLatin1Char('-'));
+        };
+        return QStringList{state("play", c.play), state("rec", c.rec), state("stop", c.stop), state("pause", c.pause),
+            state("repeat", c.repeat), state("close", c.closeArea)}
+            .join(QLatin1Char(' '));
+    }
+
+    // Milliseconds from the click on PLAY to the first tone the script sent.
+    double FirstToneAt()
+    {
+        for (const CFakePlatform::SoundRequest& sound : panel.Platform().Sounds()) {
+            if (sound.kind == CFakePlatform::SoundRequest::ClipSync && KeyOfClip(sound.clip) != nullptr)
+                return double(sound.time - m_start);
+        }
+        return -1;
+    }
+
+    CPanelHarness panel;
+    double elapsedMs = 0;
+
+private:
+    void Act(const QString& word)
+    {
+        CPanelControls& c = panel.Controls();
+        if (word == QLatin1String("STOP"))
+            panel.Click(IdStop);
+        else if (word == QLatin1String("PAUSE"))
+            panel.Click(IdPause);
+        else if (word == QLatin1String("REPEAT"))
+            panel.Click(IdRepeat);
+        else if (word == QLatin1String("ENTER"))
+            panel.Key(Qt::Key_Return);
+        else if (word.startsWith(QLatin1String("KEY")))
+            panel.Click(CKeyTable::FromCharacter(word.at(3).toLatin1())->controlId);
+        else if (word.startsWith(QLatin1String("NUM")))
+            panel.Keypad(word.at(3).toLatin1());
+        else if (word == QLatin1String("?mode"))
+            m_probes << QStringLiteral("mode=") + ModeName(panel.Script().GetMode());
+        else if (word == QLatin1String("?status"))
+            m_probes << QStringLiteral("status=") + panel.Status();
+        else if (word == QLatin1String("?display"))
+            m_probes << QStringLiteral("display=") + panel.DisplayText();
+        else if (word == QLatin1String("?counter"))
+            m_probes << QStringLiteral("counter=") + c.lineCounter->text();
+        else if (word == QLatin1String("?row"))
+            m_probes << QStringLiteral("row=%1 top=%2")
+                            .arg(c.lineList->currentRow() + 1)
+                            .arg(c.lineList->indexAt(QPoint(1, 1)).row() + 1);
+        else if (word == QLatin1String("?buttons"))
+            m_probes << Buttons();
+        else
+            QFAIL(qPrintable(QStringLiteral("unknown action ") + word));
+    }
+
+    std::uint32_t m_start = 0;
+    QList<int> m_rows;
+    QStringList m_probes;
+};
+
+} // namespace
+
+class TestPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startChecks_data()
+    {
+        QTest::addColumn<QString>("file"); // "-": no script loaded
+        QTest::addColumn<bool>("infoMode"); // PLAY is also live while the info text shows
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("secondStatus"); // after a second PLAY
+        QTest::newRow("no script") << "-" << false << "No Script Loaded"
+                                   << "idle"
+                                   << "No Script Loaded";
+        QTest::newRow("no script, info shown") << "-" << true << "No Script Loaded"
+                                               << "11"
+                                               << "No Script Loaded";
+        QTest::newRow("empty file") << "" << false << "This Script is Empty"
+                                    << "idle"
+                                    << "No Script Loaded";
+    }
+
+    void startChecks()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, infoMode);
+        QFETCH(QString, status);
+        QFETCH(QString, mode);
+        QFETCH(QString, secondStatus);
+        CPanelHarness panel;
+        if (file != QLatin1String("-")) {
+            panel.WriteFile(QStringLiteral("empty.dsq"), file.toLatin1());
+            panel.Click(IdLoad);
+            panel.Key(Qt::Key_Return);
+            QCOMPARE(panel.Script().GetName(), std::string("empty"));
+        }
+        if (infoMode)
+            panel.Click(1017); // '#': the info text
+        panel.Platform().ClearLogs();
+        panel.Click(IdPlay);
+        QCOMPARE(panel.Status(), status);
+        QCOMPARE(panel.DisplayText(), QString());
+        QCOMPARE(ModeName(panel.Script().GetMode()), mode);
+        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 252"});
+        QCOMPARE(panel.Script().GetName(), std::string());
+        panel.Click(IdPlay);
+        QCOMPARE(panel.Status(), secondStatus);
+    }
+
+    // How the player reads each line: the keys it sends and how long it
+    // waits, from the script as a user's editor may have written it.
+    void lines_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<double>("waitedMs");
+        QTest::newRow("capitals, leading blanks") << "  DIAL 555"
+                                                  << "555" << 0.0;
+        QTest::newRow("tab, punctuation") << "\tDial 1-800 555#"
+                                          << "1800555#" << 0.0;
+        QTest::newRow("dialled 12") << "dialled 12"
+                                    << "12" << 0.0;
+        QTest::newRow("letters and brackets") << "dial (0)12,x*"
+                                              << "012*" << 0.0;
+        QTest::newRow("word alone") << "dial"
+                                    << "" << 0.0;
+        QTest::newRow("short words") << "dia 5\nwai 5\npaus\nsho 5\npla 5"
+                                     << "" << 0.0;
+        QTest::newRow("blank lines, remarks") << "\n; dial 5\n   \ndial 1\n"
+                                              << "1" << 0.0;
+        QTest::newRow("waiting") << "waiting\ndial 1"
+                                 << "1" << 0.0;
+        QTest::newRow("WAIT 3") << "WAIT 3\ndial 1"
+                                << "1" << 3000.0;
+        QTest::newRow("wait") << "wait\ndial 1"
+                              << "1" << 0.0;
+        QTest::newRow("wait 0") << "wait 0\ndial 1"
+                                << "1" << 0.0;
+        QTest::newRow("wait -5") << "wait -5\ndial 1"
+                                 << "1" << 0.0;
+        QTest::newRow("wait 3x") << "wait 3x\ndial 1"
+                                 << "1" << 3000.0;
+        QTest::newRow("wait +2") << "wait +2\ndial 1"
+                                 << "1" << 2000.0;
+        QTest::newRow("wait 70") << "wait 70\ndial 1"
+                                 << "1" << 70000.0;
+        QTest::newRow("wait 99999999 saturates") << "wait 99999999\ndial 1"
+                                                 << "1" << 2147483000.0;
+        QTest::newRow("two waits") << "dial 1\nwait 2\ndial 2\nwait 3\ndial 3"
+                                   << "123" << 5000.0;
+    }
+
+    void lines()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, keys);
+        QFETCH(double, waitedMs);
+        CPlayback playback(script);
+        playback.Play();
+        QCOMPARE(playback.Sounds(), keys);
+        double soundingMs = 0;
+        for (const QChar key : keys)
+            soundingMs += ToneMs(*CKeyTable::FromCharacter(key.toLatin1())) + KeyGapMs;
+        // Every line may add a pump step of 1 ms.
+        const double waited = playback.elapsedMs - soundingMs;
+        QVERIFY2(waited >= waitedMs && waited <= waitedMs + 10,
+            qPrintable(QStringLiteral("waited %1 ms, expected %2 ms").arg(waited).arg(waitedMs)));
+        QCOMPARE(playback.panel.Status(), QStringLiteral("..."));
+    }
+
+    // Every key's tone is followed by 70 ms of silence before the next
+    // key or line, so that a receiver hears repeated digits apart.
+    void silenceAfterEachKey_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("repeated digits") << "dial 5550"
+                                         << "5550";
+        QTest::newRow("the same key on two lines") << "dial 5\ndial 5"
+                                                   << "55";
+        QTest::newRow("skipped characters add nothing") << "dial 1- -2, 3"
+                                                        << "123";
+        QTest::newRow("all twelve") << "dial 1234567890*#"
+                                    << "1234567890*#";
+    }
+
+    void silenceAfterEachKey()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, keys);
+        CPlayback playback(script + QStringLiteral("\nwait 1"));
+        playback.Play();
+        QCOMPARE(playback.Sounds(), keys);
+        const auto& sounds = playback.panel.Platform().Sounds();
+        const auto& animations = playback.panel.Platform().Animations();
+        std::vector<double> starts(sounds.size());
+        std::transform(sounds.begin(), sounds.end(), starts.begin(), [](const auto& sound) { return sound.time; });
+        // The wait line starts its lamp when the last key's silence is over.
+        const auto lamp = std::find_if(animations.begin(), animations.end(), [](const auto& request) {
+            return request.kind == CFakePlatform::AnimationRequest::Open && request.clip == Clip::LampCycle;
+        });
+        QVERIFY(lamp != animations.end());
+        starts.push_back(lamp->time);
+        QCOMPARE(starts.size(), std::size_t(keys.size() + 1));
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            // Whole milliseconds, and a pump step between lines.
+            const double gap = starts[std::size_t(i + 1)] - starts[std::size_t(i)]
+                - ToneMs(*CKeyTable::FromCharacter(keys.at(i).toLatin1()));
+            QVERIFY2(gap >= KeyGapMs - 1 && gap <= KeyGapMs + 2,
+                qPrintable(QStringLiteral("after key %1: %2 ms of silence").arg(i + 1).arg(gap)));
+        }
+        for (QAbstractButton* key : playback.panel.Controls().keys)
+            QVERIFY(!key->isDown());
+    }
+
+    void linePreview_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("preview");
+        const QString three = QStringLiteral("dial 555\nwait 4\ndial 1#");
+        QTest::newRow("first line: its own argument") << three << 0 << "555";
+        QTest::newRow("second line: the third's") << three << 1 << "1#";
+        QTest::newRow("before the start") << three << -3 << "555";
+        QTest::newRow("last line: nothing follows") << three << 2 << "";
+        const QString ones = QStringLiteral("dial 1\ndial 2\ndial 3");
+        QTest::newRow("1 2 3 at 0") << ones << 0 << "1";
+        QTest::newRow("1 2 3 at 1") << ones << 1 << "3";
+        QTest::newRow("fourteen digits") << "dial 12345678901234" << 0 << "12345678901>";
+        QTest::newRow("eleven digits") << "dial 12345678901" << 0 << "12345678901";
+        QTest::newRow("blanks count") << "DIAL  1 2 3 4 5 6 7  " << 0 << "1 2 3 4 5 6>";
+        QTest::newRow("a long note is not cut") << "dial 1\nwait 1\nshow 0123456789abcdef" << 1 << "0123456789abcdef";
+        QTest::newRow("pause loses its first four letters") << "dial 1\nwait 1\npause" << 1 << "e";
+    }
+
+    void linePreview()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, position);
+        QFETCH(QString, preview);
+        CPlayback playback(script);
+        QCOMPARE(QString::fromStdString(playback.panel.Dialog().Player().LinePreview(position)), preview);
+    }
+
+    // STOP, PAUSE, REPEAT and the keypad at virtual times during the lines
+    // of a script; what was sounded, which lines were played, and what the
+    // panel showed.
+    void steering_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QString>("sounds");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("probes");
+        const QString menu = QStringLiteral("{./script/menu.wav}");
+
+        QTest::newRow("no action") << "dial 1\nwait 2\ndial 2"
+                                   << "0 ?mode; 0 ?buttons; 0 ?status"
+                                   << "12"
+                                   << "1 2 3"
+                                   << "..."
+                                   << "mode=playing|play- rec- stop+ pause+ repeat+ close-|status=...";
+        QTest::newRow("STOP in a wait") << "dial 1\nwait 10\ndial 2"
+                                        << "2000 STOP"
+                                        << "1"
+                                        << "1 2"
+                                        << "Script Aborted."
+                                        << "";
+        QTest::newRow("STOP in a pause") << "dial 1\npause\ndial 2"
+                                         << "2000 STOP"
+                                         << "1"
+                                         << "1 2"
+                                         << "Script Aborted."
+                                         << "";
+        QTest::newRow("STOP in a dial line: the next wait ends") << "dial 123\ndial 4\nwait 5\ndial 5"
+                                                                 << "50 STOP"
+                                                                 << "1234"
+                                                                 << "1 2 3"
+                                                                 << "Script Aborted."
+                                                                 << "";
+        QTest::newRow("STOP in a dial line: the next pause holds") << "dial 1\ndial 2\npause\ndial 3"
+                                                                   << "50 STOP; 2000 ?mode; 3000 PAUSE"
+                                                                   << "12"
+                                                                   << "1 2 3"
+                                                                   << "Script Aborted."
+                                                                   << "mode=paused";
+        QTest::newRow("STOP in a dial line: nothing to end it") << "dial 1\ndial 2\ndial 3"
+                                                                << "50 STOP"
+                                                                << "123"
+                                                                << "1 2 3"
+                                                                << "..."
+                                                                << "";
+        QTest::newRow("STOP in a play line") << "play \"menu.wav\"\ndial 1\nwait 2\ndial 2"
+                                             << "100 STOP" << menu + "1"
+                                             << "1 2 3"
+                                             << "Script Aborted."
+                                             << "";
+        QTest::newRow("STOP after a wait is disabled") << "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4"
+                                                       << "1300 ?buttons; 1300 STOP"
+                                                       << "1234"
+                                                       << "1 2 3 4 5 6"
+                                                       << "..."
+                                                       << "play- rec- stop- pause- repeat- close-";
+        QTest::newRow("PAUSE in a wait") << "dial 1\nwait 5\ndial 2"
+                                         << "1000 PAUSE; 1500 ?mode; 1500 ?status; 20000 PAUSE; 20500 ?status"
+                                         << "12"
+                                         << "1 2 3"
+                                         << "..."
+                                         << "mode=paused|status=Press PAUSE to continue|status=...";
+        QTest::newRow("PAUSE in a dial line: the wait stands still") << "dial 1\ndial 2\nwait 5\ndial 3"
+                                                                     << "50 PAUSE; 9000 ?mode; 9000 PAUSE"
+                                                                     << "123"
+                                                                     << "1 2 3 4"
+                                                                     << "..."
+                                                                     << "mode=paused";
+        QTest::newRow("PAUSE in a dial line: a pause line resumes") << "dial 1\ndial 2\npause\ndial 3"
+                                                                    << "50 PAUSE"
+                                                                    << "123"
+                                                                    << "1 2 3 4"
+                                                                    << "..."
+                                                                    << "";
+        QTest::newRow("pause line") << "dial 1\npause\ndial 2"
+                                    << "1000 ?status; 1000 ?buttons; 3000 PAUSE"
+                                    << "12"
+                                    << "1 2 3"
+                                    << "..."
+                                    << "status=Press PAUSE to continue|play- rec- stop+ pause+ repeat+ close-";
+        QTest::newRow("keys while paused") << "dial 1\npause\ndial 2"
+                                           << "1000 KEY5; 1200 NUM9; 1400 NUM*; 3000 PAUSE"
+                                           << "1[5][9][*]2"
+                                           << "1 2 3"
+                                           << "..."
+                                           << "";
+        QTest::newRow("REPEAT in the wait on line 5") << "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5"
+                                                      << "1500 REPEAT"
+                                                      << "123445"
+                                                      << "1 2 3 4 5 4 5 6"
+                                                      << "..."
+                                                      << "";
+        QTest::newRow("REPEAT on line 1 waits for the next wait") << "wait 5\ndial 1\nwait 5\ndial 2"
+                                                                  << "1000 REPEAT; 2000 ?mode"
+                                                                  << "112"
+                                                                  << "1 2 3 2 3 4"
+                                                                  << "..."
+                                                                  << "mode=repeat";
+        QTest::newRow("REPEAT on line 1 waits for the next pause") << "wait 3\ndial 1\npause\ndial 2"
+                                                                   << "1000 REPEAT; 5000 ?mode; 6000 PAUSE; 9000 PAUSE"
+                                                                   << "112"
+                                                                   << "1 2 3 2 3 4"
+                                                                   << "..."
+                                                                   << "mode=paused";
+        QTest::newRow("REPEAT on line 1 with nothing after it") << "wait 2\ndial 1\ndial 2"
+                                                                << "500 REPEAT"
+                                                                << "12"
+                                                                << "1 2 3"
+                                                                << "..."
+                                                                << "";
+        QTest::newRow("REPEAT in a dial line") << "dial 1\ndial 2\nwait 3\ndial 3"
+                                               << "50 REPEAT"
+                                               << "1223"
+                                               << "1 2 3 2 3 4"
+                                               << "..."
+                                               << "";
+        QTest::newRow("REPEAT in a pause") << "dial 1\npause\ndial 2"
+                                           << "1000 REPEAT; 3000 PAUSE"
+                                           << "112"
+                                           << "1 2 1 2 3"
+                                           << "..."
+                                           << "";
+        QTest::newRow("REPEAT in a play line") << "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2"
+                                               << "250 REPEAT"
+                                               << "1" + menu + menu + "2"
+                                               << "1 2 3 2 3 4"
+                                               << "..."
+                                               << "";
+        QTest::newRow("STOP with a REPEAT pending") << "wait 5\ndial 1\nwait 5\ndial 2"
+                                                    << "1000 REPEAT; 2000 STOP"
+                                                    << ""
+                                                    << "1"
+                                                    << "Script Aborted."
+                                                    << "";
+        QTest::newRow("previews") << "dial 555\nwait 4\ndial 1#"
+                                  << "0 ?display; 1000 ?display"
+                                  << "5551#"
+                                  << "1 2 3"
+                                  << "..."
+                                  << "display=555|display=1#";
+        QTest::newRow("show, then wait") << "dial 1\nshow hello\nwait 5\ndial 2"
+                                         << "1000 ?display"
+                                         << "12"
+                                         << "1 2 3 4"
+                                         << "..."
+                                         << "display=hello";
+        QTest::newRow("show, then dial lines") << "dial 1\nshow hello\ndial 2\ndial 3"
+                                               << "200 ?display"
+                                               << "123"
+                                               << "1 2 3 4"
+                                               << "..."
+                                               << "display=1";
+        QTest::newRow("show, then pause") << "dial 1\nshow note\npause\ndial 2"
+                                          << "1000 ?display; 2000 PAUSE"
+                                          << "12"
+                                          << "1 2 3 4"
+                                          << "..."
+                                          << "display=note";
+        QTest::newRow("counter and line list")
+            << "dial 1\ndial 2\nwait 3" + QStringLiteral("\ndial 3").repeated(17) << "1000 ?counter; 1000 ?row"
+            << "12" + QStringLiteral("3").repeated(17) << "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20"
+            << "..."
+            << "counter=003|row=3 top=3";
+    }
+
+    void steering()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, actions);
+        QFETCH(QString, sounds);
+        QFETCH(QString, lines);
+        QFETCH(QString, status);
+        QFETCH(QString, probes);
+        CPlayback playback(script);
+        playback.Play(actions);
+        QCOMPARE(playback.Sounds(), sounds);
+        QCOMPARE(playback.Lines(), lines);
+        QCOMPARE(playback.panel.Status(), status);
+        QCOMPARE(playback.Probes(), probes);
+        // The end of every playback: idle, the script's name on the display.
+        QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
+        QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
+        QCOMPARE(playback.Buttons(), QStringLiteral("play+ rec+ stop- pause- repeat- close+"));
+    }
+
+    // The player handles events only at fixed points: once after the
+    // start, at the start of each dial, wait and pause line, and on each
+    // pass of a countdown or hold, where it blocks until the next event or
+    // the deadline instead of spinning.
+    void pumpPoints_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<int>("pumps");
+        QTest::addColumn<int>("waits"); // blocking waits
+        QTest::newRow("none between keys") << "dial 123456"
+                                           << "" << 2 << 0;
+        QTest::newRow("one per dial line") << "dial 1\ndial 2\ndial 3"
+                                           << "" << 4 << 0;
+        QTest::newRow("show, play, remark: none") << "show x\nplay \"menu.wav\"\n; remark"
+                                                  << "" << 1 << 0;
+        QTest::newRow("a 70-second wait blocks once") << "wait 70"
+                                                      << "" << 2 << 1;
+        QTest::newRow("a wait wakes for each event") << "wait 70"
+                                                     << "1000 ?mode; 2000 ?mode" << 2 << 3;
+        QTest::newRow("a pause blocks until PAUSE") << "pause"
+                                                    << "60000 PAUSE" << 2 << 1;
+    }
+
+    void pumpPoints()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, actions);
+        QFETCH(int, pumps);
+        QFETCH(int, waits);
+        CPlayback playback(script);
+        const int pumpsBefore = playback.panel.Platform().PumpCount();
+        const int waitsBefore = playback.panel.Platform().WaitCount();
+        playback.Play(actions);
+        QCOMPARE(playback.panel.Platform().PumpCount() - pumpsBefore, pumps);
+        QCOMPARE(playback.panel.Platform().WaitCount() - waitsBefore, waits);
+    }
+
+    // A paused wait keeps the time it had left, however long the pause and
+    // whatever happens meanwhile.
+    void pausedWait_data()
+    {
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<double>("toneAt"); // the key after "wait 10", ms after PLAY
+        QTest::newRow("no pause") << "" << 10000.0;
+        QTest::newRow("paused for 26 s") << "4000 PAUSE; 30000 PAUSE" << 36000.0;
+        QTest::newRow("paused twice") << "4000 PAUSE; 5000 PAUSE; 7000 PAUSE; 9000 PAUSE" << 13000.0;
+        QTest::newRow("keys while paused") << "4000 PAUSE; 4500 NUM5; 6000 KEY7; 30000 PAUSE" << 36000.0;
+        QTest::newRow("paused before the wait") << "0 PAUSE; 20000 PAUSE" << 30000.0;
+        QTest::newRow("REPEAT on line 1") << "4000 REPEAT" << 10000.0;
+    }
+
+    void pausedWait()
+    {
+        QFETCH(QString, actions);
+        QFETCH(double, toneAt);
+        CPlayback playback(QStringLiteral("wait 10\ndial 1"));
+        playback.Play(actions);
+        QVERIFY2(playback.FirstToneAt() >= toneAt - 2 && playback.FirstToneAt() <= toneAt + 3,
+            qPrintable(QString::number(playback.FirstToneAt())));
+    }
+
+    void playLine_data()
+    {
+        QTest::addColumn<QStringList>("files"); // "x/": a directory; "!x": not a wave
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("folder"); // with a script folder
+        QTest::addColumn<QString>("sounds"); // "": the line ends the playback
+        QTest::newRow("present") << QStringList{"menu.wav"} << "play \"menu.wav\"" << true << "{./script/menu.wav}1";
+        QTest::newRow("name lowered") << QStringList{"menu.wav"} << "PLAY \"MENU.WAV\"" << true
+                                      << "{./script/menu.wav}1";
+        QTest::newRow("mixed-case file") << QStringList{"Menu.WAV"} << "play \"menu.wav\"" << true
+                                         << "{./script/Menu.WAV}1";
+        QTest::newRow("exact name first")
+            << QStringList{"MENU.WAV", "menu.wav"} << "play \"Menu.wav\"" << true << "{./script/menu.wav}1";
+        QTest::newRow("text around the quotes")
+            << QStringList{"a b.wav"} << "play it \"a b.wav\" now" << true << "{./script/a b.wav}1";
+        QTest::newRow("not a wave, still goes on")
+            << QStringList{"!menu.wav"} << "play \"menu.wav\"" << true << "{./script/menu.wav}1";
+        QTest::newRow("no script folder") << QStringList{"menu.wav"} << "play \"menu.wav\"" << false << "{menu.wav}1";
+        QTest::newRow("missing") << QStringList{} << "play \"menu.wav\"" << true << "";
+        QTest::newRow("only .wav") << QStringList{".wav"} << "play \".wav\"" << true << "";
+        QTest::newRow("mp3") << QStringList{"menu.mp3"} << "play \"menu.mp3\"" << true << "";
+        QTest::newRow("no quotes") << QStringList{"menu.wav"} << "play menu.wav" << true << "";
+        QTest::newRow("one quote") << QStringList{"menu.wav"} << "play \"menu.wav" << true << "";
+        QTest::newRow("wildcards are literal") << QStringList{"menu.wav"} << "play \"*.wav\"" << true << "";
+        QTest::newRow("a directory") << QStringList{"dir.wav/"} << "play \"dir.wav\"" << true << "";
+    }
+
+    void playLine()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, line);
+        QFETCH(bool, folder);
+        QFETCH(QString, sounds);
+        CPlayback playback(line + QStringLiteral("\ndial 1"), folder);
+        QFile::remove(playback.panel.ScriptDir() + QStringLiteral("menu.wav"));
+        for (const QString& file : files) {
+            if (file.endsWith(QLatin1Char('/')))
+                QDir(playback.panel.ScriptDir()).mkdir(file);
+            else if (file.startsWith(QLatin1Char('!')))
+                playback.panel.WriteFile(file.mid(1), "RIFF, but not a wave");
+            else
+                playback.panel.WriteFile(file, WaveFile());
+        }
+        playback.Play();
+        QCOMPARE(playback.Sounds(), sounds);
+        QCOMPARE(playback.panel.Status(), QStringLiteral("..."));
+        QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
+        QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
+    }
+
+    // STOP while paused leaves the keypad live, so a user can load another
+    // script while the playback still runs through dial lines. The player
+    // must end instead of reading lines that are gone.
+    void scriptReplacedDuringPlayback()
+    {
+        CPlayback playback(QStringLiteral("dial 1\ndial 2\ndial 3\ndial 4\ndial 5\ndial 6\ndial 7\ndial 8"));
+        playback.panel.WriteFile(QStringLiteral("a.dsq"), ScriptFile(QStringLiteral("dial 9\ndial 9")));
+        // Each action is handled at the pump at the start of the next line.
+        playback.Play(QStringLiteral("50 PAUSE; 250 STOP; 450 KEY*; 650 ENTER"));
+        QCOMPARE(playback.Sounds(), QStringLiteral("12345"));
+        QCOMPARE(playback.panel.Script().GetName(), std::string("a"));
+        QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
+    }
+};
+
+QTEST_MAIN(TestPlayer)
+#include "tst_player.moc"
