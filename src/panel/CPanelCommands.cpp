@@ -140,8 +140,7 @@ void CPanelCommands::CancelNameOrChoice(const char* status)
     m_panel.statusText = status;
     // The display goes back to a read-only field with the default limit, as
     // after a committed save: in idle mode nothing is typed into it.
-    m_panel.controls.display->setReadOnly(true);
-    m_panel.controls.display->SetTextLimit(CNameEdit::DefaultLimit);
+    EndNameEntry();
     m_modes.RefreshPanel();
 }
 
@@ -221,19 +220,30 @@ void CPanelCommands::OnStop()
         m_panel.platform.PlayClipAsync(Clip::Refusal);
         m_panel.statusText = "Script Not Recorded.";
         m_panel.displayText.clear();
-        c.display->setReadOnly(true);
-        c.display->SetTextLimit(CNameEdit::DefaultLimit);
+        EndNameEntry();
         m_panel.script.SetName(std::string());
-        m_panel.script.SetMode(ModeIdle);
-        c.lineList->setVisible(true);
-        c.scriptList->setVisible(false);
-        c.infoText->setVisible(false);
-        m_modes.FillLineList();
-        m_modes.RefreshPanel();
+        ShowScriptIdle();
         break;
     default:
         break;
     }
+}
+
+void CPanelCommands::EndNameEntry()
+{
+    m_panel.controls.display->setReadOnly(true);
+    m_panel.controls.display->SetTextLimit(CNameEdit::DefaultLimit);
+}
+
+void CPanelCommands::ShowScriptIdle()
+{
+    CPanelControls& c = m_panel.controls;
+    m_panel.script.SetMode(ModeIdle);
+    c.lineList->setVisible(true);
+    c.scriptList->setVisible(false);
+    c.infoText->setVisible(false);
+    m_modes.FillLineList();
+    m_modes.RefreshPanel();
 }
 
 void CPanelCommands::OnPause()
@@ -301,16 +311,10 @@ void CPanelCommands::CommitSave()
         c.display->setFocus();
         return;
     }
-    c.display->setReadOnly(true);
-    c.display->SetTextLimit(CNameEdit::DefaultLimit);
+    EndNameEntry();
     c.display->deselect();
     m_panel.statusText = "...";
-    m_panel.script.SetMode(ModeIdle);
-    c.lineList->setVisible(true);
-    c.scriptList->setVisible(false);
-    c.infoText->setVisible(false);
-    m_modes.FillLineList();
-    m_modes.RefreshPanel();
+    ShowScriptIdle();
 }
 
 void CPanelCommands::BeginLoad()
@@ -356,12 +360,7 @@ void CPanelCommands::CommitLoad()
     m_panel.displayText = NameOfEntry(fileName);
     m_panel.statusText = "...";
     m_panel.script.SetName(m_panel.displayText);
-    m_panel.script.SetMode(ModeIdle);
-    c.lineList->setVisible(true);
-    c.scriptList->setVisible(false);
-    c.infoText->setVisible(false);
-    m_modes.FillLineList();
-    m_modes.RefreshPanel();
+    ShowScriptIdle();
 }
 
 void CPanelCommands::OnSelchangeScriptList()

@@ -51,6 +51,11 @@ public:
 
 private:
     void FillScriptList();
+    // The display becomes a read-only field with the default limit again.
+    void EndNameEntry();
+    // Idle mode with the document's lines in the line list: the end of a
+    // save, a load or an empty recording.
+    void ShowScriptIdle();
     // The selected entry of the script list, nullptr when none is.
     const QListWidgetItem* SelectedEntry() const;
     // Fills the script list afresh, selects its first entry, focuses it,
