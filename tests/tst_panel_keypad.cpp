@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int IdRec = 1019;
+
 // Notes which keypad buttons are drawn pressed while a tone sounds and while
 // the line is held silent after it.
 class CWatchingPlatform : public CFakePlatform {
@@ -42,6 +44,20 @@ private:
     }
 };
 
+// The sound log of one key's tone, or of none for "".
+QStringList ToneOf(const QString& character)
+{
+    if (character.isEmpty())
+        return {};
+    return {QStringLiteral("async %1").arg(CKeyTable::FromCharacter(character.at(0).toLatin1())->toneClip)};
+}
+
+void KeypadClick(char key)
+{
+    const Qt::Key code = key == '*' ? Qt::Key_Asterisk : key == '/' ? Qt::Key_Slash : Qt::Key(key);
+    QTest::keyClick(QApplication::focusWidget(), code, Qt::KeypadModifier);
+}
+
 } // namespace
 
 // The twelve keys: the buttons, the numeric keypad through real key events,
@@ -51,23 +67,25 @@ class TestPanelKeypad : public QObject {
 
 private slots:
     // The key table as the panel uses it: each button records its character
-    // and sounds its tone clip.
+    // and sounds its tone clip (the clip numbers are out of key order; the
+    // media tests check each clip's frequency pair).
     void buttons_data()
     {
         QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("character");
         QTest::addColumn<int>("tone");
         const struct {
             int id;
+            const char* caption;
             const char* character;
             int tone;
-        } keys[] = {{1000, "1", 193}, {1007, "2", 194}, {1008, "3", 195}, {1009, "4", 196}, {1010, "5", 197},
-            {1011, "6", 198}, {1012, "7", 199}, {1013, "8", 200}, {1014, "9", 192}, {1015, "*", 247}, {1016, "0", 201},
-            {1017, "#", 246}};
+        } keys[] = {{1000, "DIAL1", "1", 193}, {1007, "DIAL2", "2", 194}, {1008, "DIAL3", "3", 195},
+            {1009, "DIAL4", "4", 196}, {1010, "DIAL5", "5", 197}, {1011, "DIAL6", "6", 198}, {1012, "DIAL7", "7", 199},
+            {1013, "DIAL8", "8", 200}, {1014, "DIAL9", "9", 192}, {1015, "DIALS", "*", 247}, {1016, "DIAL0", "0", 201},
+            {1017, "DIALH", "#", 246}};
         for (const auto& key : keys)
-            // clang-format off
-            QTest::addRow("%s", key.character) << key.id << key.character << key.tone;
-        // clang-format on
+            QTest::newRow(key.caption) << key.id << key.caption << key.character << key.tone;
     }
 
     void buttons()
@@ -76,15 +94,12 @@ private slots:
         QFETCH(QString, character);
         QFETCH(int, tone);
         CPanelHarness panel;
-        panel.Click(1019); // REC
+        panel.Click(IdRec);
         panel.Platform().ClearLogs();
         panel.Click(id);
         QCOMPARE(QString::fromStdString(panel.Script().GetDigits()), character);
         QCOMPARE(panel.Platform().SoundLog(), QStringList{QStringLiteral("async %1").arg(tone)});
-        QCOMPARE(static_cast<QAbstractButton*>(panel.Dialog().Control(id))->text(),
-            character == "*"       ? QStringLiteral("DIALS")
-                : character == "#" ? QStringLiteral("DIALH")
-                                   : QStringLiteral("DIAL") + character);
+        QTEST(static_cast<QAbstractButton*>(panel.Dialog().Control(id))->text(), "caption");
     }
 
     // Key presses while recording, as the keyboard delivers them to the
@@ -95,24 +110,21 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("keypad");
         QTest::addColumn<QString>("recorded");
-        QTest::addColumn<QStringList>("sounds");
-        for (int digit = 0; digit <= 9; ++digit) {
-            const CKeyTableRow* row = CKeyTable::FromCharacter(char('0' + digit));
-            QTest::addRow("keypad %d", digit) << int(Qt::Key_0 + digit) << true << QString::number(digit)
-                                              << QStringList{QStringLiteral("async %1").arg(row->toneClip)};
-        }
-        // clang-format off
-        QTest::newRow("keypad multiply") << int(Qt::Key_Asterisk) << true << "*" << QStringList{"async 247"};
-        QTest::newRow("keypad divide is #") << int(Qt::Key_Slash) << true << "#" << QStringList{"async 246"};
-        QTest::newRow("keypad plus") << int(Qt::Key_Plus) << true << "" << QStringList{};
-        QTest::newRow("keypad minus") << int(Qt::Key_Minus) << true << "" << QStringList{};
-        QTest::newRow("keypad decimal") << int(Qt::Key_Period) << true << "" << QStringList{};
-        QTest::newRow("keypad separator") << int(Qt::Key_Comma) << true << "" << QStringList{};
-        QTest::newRow("digit row 5") << int(Qt::Key_5) << false << "" << QStringList{};
-        QTest::newRow("main asterisk") << int(Qt::Key_Asterisk) << false << "" << QStringList{};
-        QTest::newRow("letter") << int(Qt::Key_A) << false << "" << QStringList{};
-        QTest::newRow("arrow") << int(Qt::Key_Down) << false << "" << QStringList{};
-        // clang-format on
+        for (int digit = 0; digit <= 9; ++digit)
+            QTest::addRow("keypad %d", digit) << int(Qt::Key_0 + digit) << true << QString::number(digit);
+        const auto row = [](const char* name, Qt::Key key, bool keypad, const char* recorded) {
+            QTest::newRow(name) << int(key) << keypad << recorded;
+        };
+        row("keypad multiply", Qt::Key_Asterisk, true, "*");
+        row("keypad divide is #", Qt::Key_Slash, true, "#");
+        row("keypad plus", Qt::Key_Plus, true, "");
+        row("keypad minus", Qt::Key_Minus, true, "");
+        row("keypad decimal", Qt::Key_Period, true, "");
+        row("keypad separator", Qt::Key_Comma, true, "");
+        row("digit row 5", Qt::Key_5, false, "");
+        row("main asterisk", Qt::Key_Asterisk, false, "");
+        row("main slash", Qt::Key_Slash, false, "");
+        row("letter", Qt::Key_A, false, "");
     }
 
     void keyboardWhileRecording()
@@ -120,15 +132,14 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, keypad);
         QFETCH(QString, recorded);
-        QFETCH(QStringList, sounds);
         CPanelHarness panel;
         panel.NameAnimations();
-        panel.Click(1019); // REC
+        panel.Click(IdRec);
         panel.Platform().ClearLogs();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(QString::fromStdString(panel.Script().GetDigits()), recorded);
         QCOMPARE(panel.DisplayText(), recorded);
-        QCOMPARE(panel.Platform().SoundLog(), sounds);
+        QCOMPARE(panel.Platform().SoundLog(), ToneOf(recorded));
         QCOMPARE(panel.Platform().AnimationLog().filter("lamp"),
             (QStringList{"lamp open 242", "lamp play 242 0..65535 x1"}));
         // The panel refreshed into the recording look, whatever the key.
@@ -141,7 +152,7 @@ private slots:
     void autoRepeatRecordsEachPress()
     {
         CPanelHarness panel;
-        panel.Click(1019); // REC
+        panel.Click(IdRec);
         QWidget* focus = QApplication::focusWidget();
         QTest::keyPress(focus, Qt::Key_4, Qt::KeypadModifier);
         for (int i = 0; i < 3; ++i) {
@@ -157,12 +168,8 @@ private slots:
     void keyboardWithoutEffect_data()
     {
         QTest::addColumn<QString>("mode");
-        // clang-format off
-        QTest::newRow("saving") << "saving";
-        QTest::newRow("loading") << "loading";
-        QTest::newRow("info") << "info";
-        QTest::newRow("playing") << "playing";
-        // clang-format on
+        for (const char* mode : {"saving", "loading", "info", "playing"})
+            QTest::newRow(mode) << mode;
     }
 
     void keyboardWithoutEffect()
@@ -170,15 +177,12 @@ private slots:
         QFETCH(QString, mode);
         CPanelHarness panel;
         panel.WriteFile("a.dsq", "dial 1\r\n");
-        panel.WriteFile("b.dsq", "dial 2\r\n");
         if (mode == "saving") {
-            panel.Click(1019);
+            panel.Click(IdRec);
             panel.Keypad('1');
-            panel.Click(1021);
-        } else if (mode == "loading") {
-            panel.Click(1015);
-        } else if (mode == "info") {
-            panel.Click(1017);
+            panel.Click(1021); // STOP
+        } else if (mode == "loading" || mode == "info") {
+            panel.Click(mode == "loading" ? 1015 : 1017); // '*' or '#'
         } else {
             panel.Script().SetMode(ModePlaying);
             panel.Dialog().Modes().RefreshPanel();
@@ -187,37 +191,32 @@ private slots:
         const QString status = panel.Status();
         panel.Platform().ClearLogs();
         for (const char key : {'5', '*', '/', '0'})
-            QTest::keyClick(QApplication::focusWidget(),
-                key == '*'       ? Qt::Key_Asterisk
-                    : key == '/' ? Qt::Key_Slash
-                                 : Qt::Key(key),
-                Qt::KeypadModifier);
+            KeypadClick(key);
         QCOMPARE(panel.Script().GetMode(), before);
         QCOMPARE(panel.Status(), status);
-        if (mode == "saving") {
+        const bool saving = mode == "saving";
+        if (saving)
             QCOMPARE(panel.DisplayText(), QStringLiteral("50"));
-            QCOMPARE(panel.Platform().SoundLog(), (QStringList{"beep", "beep"}));
-        } else {
-            QCOMPARE(panel.Platform().SoundLog(), QStringList{});
-        }
+        QCOMPARE(panel.Platform().SoundLog(), QStringList(saving ? 2 : 0, QStringLiteral("beep")));
     }
 
     // A key sent by a script: its own button is drawn pressed for exactly
-    // its tone and released before the silence that follows it.
+    // its tone and released for the 70 ms of silence that follow it, so that
+    // a receiver hears repeated digits apart.
     void sendKeyTone_data()
     {
         QTest::addColumn<char>("character");
         QTest::addColumn<QStringList>("seen");
-        // clang-format off
-        QTest::newRow("9") << '9' << QStringList{"tone 192 with DIAL9 down", "hold 70 with none down"};
-        QTest::newRow("0") << '0' << QStringList{"tone 201 with DIAL0 down", "hold 70 with none down"};
-        QTest::newRow("*") << '*' << QStringList{"tone 247 with DIALS down", "hold 70 with none down"};
-        QTest::newRow("#") << '#' << QStringList{"tone 246 with DIALH down", "hold 70 with none down"};
-        QTest::newRow("blank") << ' ' << QStringList{};
-        QTest::newRow("hyphen") << '-' << QStringList{};
-        QTest::newRow("letter") << 'a' << QStringList{};
-        QTest::newRow("end marker") << '\0' << QStringList{};
-        // clang-format on
+        for (const char key : {'9', '0', '*', '#'}) {
+            const CKeyTableRow* row = CKeyTable::FromCharacter(key);
+            QTest::addRow("%c", key)
+                << key
+                << QStringList{
+                       QStringLiteral("tone %1 with %2 down").arg(row->toneClip).arg(QLatin1String(row->caption)),
+                       "hold 70 with none down"};
+        }
+        for (const char other : {' ', '-', 'a', '\0'})
+            QTest::addRow("no key %d", other) << other << QStringList{};
     }
 
     void sendKeyTone()
