@@ -1,5 +1,6 @@
 #include "CPanelHarness.h"
 #include "SyntheticMedia.h"
+#include "TestRows.h"
 
 #include "document/CDialScript.h"
 #include "media/CMediaCatalogue.h"
@@ -221,15 +222,9 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("secondStatus"); // after a second PLAY
-        QTest::newRow("no script") << "-" << false << "No Script Loaded"
-                                   << "idle"
-                                   << "No Script Loaded";
-        QTest::newRow("no script, info shown") << "-" << true << "No Script Loaded"
-                                               << "11"
-                                               << "No Script Loaded";
-        QTest::newRow("empty file") << "" << false << "This Script is Empty"
-                                    << "idle"
-                                    << "No Script Loaded";
+        Row("no script", "-", false, "No Script Loaded", "idle", "No Script Loaded");
+        Row("no script, info shown", "-", true, "No Script Loaded", "11", "No Script Loaded");
+        Row("empty file", "", false, "This Script is Empty", "idle", "No Script Loaded");
     }
 
     void startChecks()
@@ -266,40 +261,18 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<double>("waitedMs");
-        QTest::newRow("capitals, leading blanks") << "  DIAL 555"
-                                                  << "555" << 0.0;
-        QTest::newRow("tab, punctuation") << "\tDial 1-800 555#"
-                                          << "1800555#" << 0.0;
-        QTest::newRow("dialled 12") << "dialled 12"
-                                    << "12" << 0.0;
-        QTest::newRow("letters and brackets") << "dial (0)12,x*"
-                                              << "012*" << 0.0;
-        QTest::newRow("word alone") << "dial"
-                                    << "" << 0.0;
-        QTest::newRow("short words") << "dia 5\nwai 5\npaus\nsho 5\npla 5"
-                                     << "" << 0.0;
-        QTest::newRow("blank lines, remarks") << "\n; dial 5\n   \ndial 1\n"
-                                              << "1" << 0.0;
-        QTest::newRow("waiting") << "waiting\ndial 1"
-                                 << "1" << 0.0;
-        QTest::newRow("WAIT 3") << "WAIT 3\ndial 1"
-                                << "1" << 3000.0;
-        QTest::newRow("wait") << "wait\ndial 1"
-                              << "1" << 0.0;
-        QTest::newRow("wait 0") << "wait 0\ndial 1"
-                                << "1" << 0.0;
-        QTest::newRow("wait -5") << "wait -5\ndial 1"
-                                 << "1" << 0.0;
-        QTest::newRow("wait 3x") << "wait 3x\ndial 1"
-                                 << "1" << 3000.0;
-        QTest::newRow("wait +2") << "wait +2\ndial 1"
-                                 << "1" << 2000.0;
-        QTest::newRow("wait 70") << "wait 70\ndial 1"
-                                 << "1" << 70000.0;
-        QTest::newRow("wait 99999999 saturates") << "wait 99999999\ndial 1"
-                                                 << "1" << 2147483000.0;
-        QTest::newRow("two waits") << "dial 1\nwait 2\ndial 2\nwait 3\ndial 3"
-                                   << "123" << 5000.0;
+        Row("capitals, leading blanks", "  DIAL 555", "555", 0.0);
+        Row("tab, punctuation", "\tDial 1-800 555#", "1800555#", 0.0);
+        Row("dialled 12", "dialled 12", "12", 0.0);
+        Row("short words", "dia 5\nwai 5\npaus\nsho 5\npla 5", "", 0.0);
+        Row("blank lines, remarks", "\n; dial 5\n   \ndial 1\n", "1", 0.0);
+        Row("waiting", "waiting\ndial 1", "1", 0.0);
+        Row("WAIT 3", "WAIT 3\ndial 1", "1", 3000.0);
+        Row("wait", "wait\ndial 1", "1", 0.0);
+        Row("wait -5", "wait -5\ndial 1", "1", 0.0);
+        Row("wait 3x", "wait 3x\ndial 1", "1", 3000.0);
+        Row("wait 99999999 saturates", "wait 99999999\ndial 1", "1", 2147483000.0);
+        Row("two waits", "dial 1\nwait 2\ndial 2\nwait 3\ndial 3", "123", 5000.0);
     }
 
     void lines()
@@ -326,14 +299,10 @@ private slots:
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("keys");
-        QTest::newRow("repeated digits") << "dial 5550"
-                                         << "5550";
-        QTest::newRow("the same key on two lines") << "dial 5\ndial 5"
-                                                   << "55";
-        QTest::newRow("skipped characters add nothing") << "dial 1- -2, 3"
-                                                        << "123";
-        QTest::newRow("all twelve") << "dial 1234567890*#"
-                                    << "1234567890*#";
+        Row("repeated digits", "dial 5550", "5550");
+        Row("the same key on two lines", "dial 5\ndial 5", "55");
+        Row("skipped characters add nothing", "dial 1- -2, 3", "123");
+        Row("all twelve", "dial 1234567890*#", "1234567890*#");
     }
 
     void silenceAfterEachKey()
@@ -365,24 +334,21 @@ private slots:
             QVERIFY(!key->isDown());
     }
 
+    // The display while a line plays: the first line's own argument at the
+    // start, then the argument of the line after position.
     void linePreview_data()
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("preview");
         const QString three = QStringLiteral("dial 555\nwait 4\ndial 1#");
-        QTest::newRow("first line: its own argument") << three << 0 << "555";
-        QTest::newRow("second line: the third's") << three << 1 << "1#";
-        QTest::newRow("before the start") << three << -3 << "555";
-        QTest::newRow("last line: nothing follows") << three << 2 << "";
-        const QString ones = QStringLiteral("dial 1\ndial 2\ndial 3");
-        QTest::newRow("1 2 3 at 0") << ones << 0 << "1";
-        QTest::newRow("1 2 3 at 1") << ones << 1 << "3";
-        QTest::newRow("fourteen digits") << "dial 12345678901234" << 0 << "12345678901>";
-        QTest::newRow("eleven digits") << "dial 12345678901" << 0 << "12345678901";
-        QTest::newRow("blanks count") << "DIAL  1 2 3 4 5 6 7  " << 0 << "1 2 3 4 5 6>";
-        QTest::newRow("a long note is not cut") << "dial 1\nwait 1\nshow 0123456789abcdef" << 1 << "0123456789abcdef";
-        QTest::newRow("pause loses its first four letters") << "dial 1\nwait 1\npause" << 1 << "e";
+        Row("first line: its own argument", three, 0, "555");
+        Row("second line: the third's", three, 1, "1#");
+        Row("before the start", three, -3, "555");
+        Row("last line: nothing follows", three, 2, "");
+        Row("1 2 3 at 1", "dial 1\ndial 2\ndial 3", 1, "3");
+        Row("fourteen digits", "dial 12345678901234", 0, "12345678901>");
+        Row("capitals, a long note", "dial 1\nwait 1\nSHOW 0123456789abcdef", 1, "0123456789abcdef");
     }
 
     void linePreview()
@@ -406,161 +372,56 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("probes");
         const QString menu = QStringLiteral("{./script/menu.wav}");
+        const char* aborted = "Script Aborted.";
 
-        QTest::newRow("no action") << "dial 1\nwait 2\ndial 2"
-                                   << "0 ?mode; 0 ?buttons; 0 ?status"
-                                   << "12"
-                                   << "1 2 3"
-                                   << "..."
-                                   << "mode=playing|play- rec- stop+ pause+ repeat+ close-|status=...";
-        QTest::newRow("STOP in a wait") << "dial 1\nwait 10\ndial 2"
-                                        << "2000 STOP"
-                                        << "1"
-                                        << "1 2"
-                                        << "Script Aborted."
-                                        << "";
-        QTest::newRow("STOP in a pause") << "dial 1\npause\ndial 2"
-                                         << "2000 STOP"
-                                         << "1"
-                                         << "1 2"
-                                         << "Script Aborted."
-                                         << "";
-        QTest::newRow("STOP in a dial line: the next wait ends") << "dial 123\ndial 4\nwait 5\ndial 5"
-                                                                 << "50 STOP"
-                                                                 << "1234"
-                                                                 << "1 2 3"
-                                                                 << "Script Aborted."
-                                                                 << "";
-        QTest::newRow("STOP in a dial line: the next pause holds") << "dial 1\ndial 2\npause\ndial 3"
-                                                                   << "50 STOP; 2000 ?mode; 3000 PAUSE"
-                                                                   << "12"
-                                                                   << "1 2 3"
-                                                                   << "Script Aborted."
-                                                                   << "mode=paused";
-        QTest::newRow("STOP in a dial line: nothing to end it") << "dial 1\ndial 2\ndial 3"
-                                                                << "50 STOP"
-                                                                << "123"
-                                                                << "1 2 3"
-                                                                << "..."
-                                                                << "";
-        QTest::newRow("STOP in a play line") << "play \"menu.wav\"\ndial 1\nwait 2\ndial 2"
-                                             << "100 STOP" << menu + "1"
-                                             << "1 2 3"
-                                             << "Script Aborted."
-                                             << "";
-        QTest::newRow("STOP after a wait is disabled") << "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4"
-                                                       << "1300 ?buttons; 1300 STOP"
-                                                       << "1234"
-                                                       << "1 2 3 4 5 6"
-                                                       << "..."
-                                                       << "play- rec- stop- pause- repeat- close-";
-        QTest::newRow("PAUSE in a wait") << "dial 1\nwait 5\ndial 2"
-                                         << "1000 PAUSE; 1500 ?mode; 1500 ?status; 20000 PAUSE; 20500 ?status"
-                                         << "12"
-                                         << "1 2 3"
-                                         << "..."
-                                         << "mode=paused|status=Press PAUSE to continue|status=...";
-        QTest::newRow("PAUSE in a dial line: the wait stands still") << "dial 1\ndial 2\nwait 5\ndial 3"
-                                                                     << "50 PAUSE; 9000 ?mode; 9000 PAUSE"
-                                                                     << "123"
-                                                                     << "1 2 3 4"
-                                                                     << "..."
-                                                                     << "mode=paused";
-        QTest::newRow("PAUSE in a dial line: a pause line resumes") << "dial 1\ndial 2\npause\ndial 3"
-                                                                    << "50 PAUSE"
-                                                                    << "123"
-                                                                    << "1 2 3 4"
-                                                                    << "..."
-                                                                    << "";
-        QTest::newRow("pause line") << "dial 1\npause\ndial 2"
-                                    << "1000 ?status; 1000 ?buttons; 3000 PAUSE"
-                                    << "12"
-                                    << "1 2 3"
-                                    << "..."
-                                    << "status=Press PAUSE to continue|play- rec- stop+ pause+ repeat+ close-";
-        QTest::newRow("keys while paused") << "dial 1\npause\ndial 2"
-                                           << "1000 KEY5; 1200 NUM9; 1400 NUM*; 3000 PAUSE"
-                                           << "1[5][9][*]2"
-                                           << "1 2 3"
-                                           << "..."
-                                           << "";
-        QTest::newRow("REPEAT in the wait on line 5") << "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5"
-                                                      << "1500 REPEAT"
-                                                      << "123445"
-                                                      << "1 2 3 4 5 4 5 6"
-                                                      << "..."
-                                                      << "";
-        QTest::newRow("REPEAT on line 1 waits for the next wait") << "wait 5\ndial 1\nwait 5\ndial 2"
-                                                                  << "1000 REPEAT; 2000 ?mode"
-                                                                  << "112"
-                                                                  << "1 2 3 2 3 4"
-                                                                  << "..."
-                                                                  << "mode=repeat";
-        QTest::newRow("REPEAT on line 1 waits for the next pause") << "wait 3\ndial 1\npause\ndial 2"
-                                                                   << "1000 REPEAT; 5000 ?mode; 6000 PAUSE; 9000 PAUSE"
-                                                                   << "112"
-                                                                   << "1 2 3 2 3 4"
-                                                                   << "..."
-                                                                   << "mode=paused";
-        QTest::newRow("REPEAT on line 1 with nothing after it") << "wait 2\ndial 1\ndial 2"
-                                                                << "500 REPEAT"
-                                                                << "12"
-                                                                << "1 2 3"
-                                                                << "..."
-                                                                << "";
-        QTest::newRow("REPEAT in a dial line") << "dial 1\ndial 2\nwait 3\ndial 3"
-                                               << "50 REPEAT"
-                                               << "1223"
-                                               << "1 2 3 2 3 4"
-                                               << "..."
-                                               << "";
-        QTest::newRow("REPEAT in a pause") << "dial 1\npause\ndial 2"
-                                           << "1000 REPEAT; 3000 PAUSE"
-                                           << "112"
-                                           << "1 2 1 2 3"
-                                           << "..."
-                                           << "";
-        QTest::newRow("REPEAT in a play line") << "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2"
-                                               << "250 REPEAT"
-                                               << "1" + menu + menu + "2"
-                                               << "1 2 3 2 3 4"
-                                               << "..."
-                                               << "";
-        QTest::newRow("STOP with a REPEAT pending") << "wait 5\ndial 1\nwait 5\ndial 2"
-                                                    << "1000 REPEAT; 2000 STOP"
-                                                    << ""
-                                                    << "1"
-                                                    << "Script Aborted."
-                                                    << "";
-        QTest::newRow("previews") << "dial 555\nwait 4\ndial 1#"
-                                  << "0 ?display; 1000 ?display"
-                                  << "5551#"
-                                  << "1 2 3"
-                                  << "..."
-                                  << "display=555|display=1#";
-        QTest::newRow("show, then wait") << "dial 1\nshow hello\nwait 5\ndial 2"
-                                         << "1000 ?display"
-                                         << "12"
-                                         << "1 2 3 4"
-                                         << "..."
-                                         << "display=hello";
-        QTest::newRow("show, then dial lines") << "dial 1\nshow hello\ndial 2\ndial 3"
-                                               << "200 ?display"
-                                               << "123"
-                                               << "1 2 3 4"
-                                               << "..."
-                                               << "display=1";
-        QTest::newRow("show, then pause") << "dial 1\nshow note\npause\ndial 2"
-                                          << "1000 ?display; 2000 PAUSE"
-                                          << "12"
-                                          << "1 2 3 4"
-                                          << "..."
-                                          << "display=note";
-        QTest::newRow("counter and line list")
-            << "dial 1\ndial 2\nwait 3" + QStringLiteral("\ndial 3").repeated(17) << "1000 ?counter; 1000 ?row"
-            << "12" + QStringLiteral("3").repeated(17) << "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20"
-            << "..."
-            << "counter=003|row=3 top=3";
+        Row("no action", "dial 1\nwait 2\ndial 2", "0 ?mode; 0 ?buttons; 0 ?status", "12", "1 2 3", "...",
+            "mode=playing|play- rec- stop+ pause+ repeat+ close-|status=...");
+        Row("STOP in a wait", "dial 1\nwait 10\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
+        Row("STOP in a pause", "dial 1\npause\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
+        Row("STOP in a dial line: the next wait ends", "dial 123\ndial 4\nwait 5\ndial 5", "50 STOP", "1234", "1 2 3",
+            aborted, "");
+        Row("STOP in a dial line: the next pause holds", "dial 1\ndial 2\npause\ndial 3",
+            "50 STOP; 2000 ?mode; 3000 PAUSE", "12", "1 2 3", aborted, "mode=paused");
+        Row("STOP in a dial line: nothing to end it", "dial 1\ndial 2\ndial 3", "50 STOP", "123", "1 2 3", "...", "");
+        Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu + "1", "1 2 3",
+            aborted, "");
+        Row("STOP after a wait is disabled", "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4",
+            "1300 ?buttons; 1300 STOP", "1234", "1 2 3 4 5 6", "...", "play- rec- stop- pause- repeat- close-");
+        Row("PAUSE in a wait", "dial 1\nwait 5\ndial 2",
+            "1000 PAUSE; 1500 ?mode; 1500 ?status; 20000 PAUSE; 20500 ?status", "12", "1 2 3", "...",
+            "mode=paused|status=Press PAUSE to continue|status=...");
+        Row("PAUSE in a dial line: the wait stands still", "dial 1\ndial 2\nwait 5\ndial 3",
+            "50 PAUSE; 9000 ?mode; 9000 PAUSE", "123", "1 2 3 4", "...", "mode=paused");
+        Row("PAUSE in a dial line: a pause line resumes", "dial 1\ndial 2\npause\ndial 3", "50 PAUSE", "123", "1 2 3 4",
+            "...", "");
+        Row("pause line", "dial 1\npause\ndial 2", "1000 ?status; 1000 ?buttons; 3000 PAUSE", "12", "1 2 3", "...",
+            "status=Press PAUSE to continue|play- rec- stop+ pause+ repeat+ close-");
+        Row("keys while paused", "dial 1\npause\ndial 2", "1000 KEY5; 1200 NUM9; 1400 NUM*; 3000 PAUSE", "1[5][9][*]2",
+            "1 2 3", "...", "");
+        Row("REPEAT in the wait on line 5", "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5", "1500 REPEAT", "123445",
+            "1 2 3 4 5 4 5 6", "...", "");
+        Row("REPEAT on line 1 waits for the next wait", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 ?mode",
+            "112", "1 2 3 2 3 4", "...", "mode=repeat");
+        Row("REPEAT on line 1 waits for the next pause", "wait 3\ndial 1\npause\ndial 2",
+            "1000 REPEAT; 5000 ?mode; 6000 PAUSE; 9000 PAUSE", "112", "1 2 3 2 3 4", "...", "mode=paused");
+        Row("REPEAT on line 1 with nothing after it", "wait 2\ndial 1\ndial 2", "500 REPEAT", "12", "1 2 3", "...", "");
+        Row("REPEAT in a dial line", "dial 1\ndial 2\nwait 3\ndial 3", "50 REPEAT", "1223", "1 2 3 2 3 4", "...", "");
+        Row("REPEAT in a pause", "dial 1\npause\ndial 2", "1000 REPEAT; 3000 PAUSE", "112", "1 2 1 2 3", "...", "");
+        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT", "1" + menu + menu + "2",
+            "1 2 3 2 3 4", "...", "");
+        Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP", "", "1", aborted,
+            "");
+        Row("previews", "dial 555\nwait 4\ndial 1#", "0 ?display; 1000 ?display", "5551#", "1 2 3", "...",
+            "display=555|display=1#");
+        Row("show, then wait", "dial 1\nshow hello\nwait 5\ndial 2", "1000 ?display", "12", "1 2 3 4", "...",
+            "display=hello");
+        Row("show, then dial lines", "dial 1\nshow hello\ndial 2\ndial 3", "200 ?display", "123", "1 2 3 4", "...",
+            "display=1");
+        Row("show, then pause", "dial 1\nshow note\npause\ndial 2", "1000 ?display; 2000 PAUSE", "12", "1 2 3 4", "...",
+            "display=note");
+        Row("counter and line list", "dial 1\ndial 2\nwait 3" + QStringLiteral("\ndial 3").repeated(17),
+            "1000 ?counter; 1000 ?row", "12" + QStringLiteral("3").repeated(17),
+            "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", "...", "counter=003|row=3 top=3");
     }
 
     void steering()
@@ -593,18 +454,12 @@ private slots:
         QTest::addColumn<QString>("actions");
         QTest::addColumn<int>("pumps");
         QTest::addColumn<int>("waits"); // blocking waits
-        QTest::newRow("none between keys") << "dial 123456"
-                                           << "" << 2 << 0;
-        QTest::newRow("one per dial line") << "dial 1\ndial 2\ndial 3"
-                                           << "" << 4 << 0;
-        QTest::newRow("show, play, remark: none") << "show x\nplay \"menu.wav\"\n; remark"
-                                                  << "" << 1 << 0;
-        QTest::newRow("a 70-second wait blocks once") << "wait 70"
-                                                      << "" << 2 << 1;
-        QTest::newRow("a wait wakes for each event") << "wait 70"
-                                                     << "1000 ?mode; 2000 ?mode" << 2 << 3;
-        QTest::newRow("a pause blocks until PAUSE") << "pause"
-                                                    << "60000 PAUSE" << 2 << 1;
+        Row("none between keys", "dial 123456", "", 2, 0);
+        Row("one per dial line", "dial 1\ndial 2\ndial 3", "", 4, 0);
+        Row("show, play, remark: none", "show x\nplay \"menu.wav\"\n; remark", "", 1, 0);
+        Row("a 70-second wait blocks once", "wait 70", "", 2, 1);
+        Row("a wait wakes for each event", "wait 70", "1000 ?mode; 2000 ?mode", 2, 3);
+        Row("a pause blocks until PAUSE", "pause", "60000 PAUSE", 2, 1);
     }
 
     void pumpPoints()
@@ -627,12 +482,12 @@ private slots:
     {
         QTest::addColumn<QString>("actions");
         QTest::addColumn<double>("toneAt"); // the key after "wait 10", ms after PLAY
-        QTest::newRow("no pause") << "" << 10000.0;
-        QTest::newRow("paused for 26 s") << "4000 PAUSE; 30000 PAUSE" << 36000.0;
-        QTest::newRow("paused twice") << "4000 PAUSE; 5000 PAUSE; 7000 PAUSE; 9000 PAUSE" << 13000.0;
-        QTest::newRow("keys while paused") << "4000 PAUSE; 4500 NUM5; 6000 KEY7; 30000 PAUSE" << 36000.0;
-        QTest::newRow("paused before the wait") << "0 PAUSE; 20000 PAUSE" << 30000.0;
-        QTest::newRow("REPEAT on line 1") << "4000 REPEAT" << 10000.0;
+        Row("no pause", "", 10000.0);
+        Row("paused for 26 s", "4000 PAUSE; 30000 PAUSE", 36000.0);
+        Row("paused twice", "4000 PAUSE; 5000 PAUSE; 7000 PAUSE; 9000 PAUSE", 13000.0);
+        Row("keys while paused", "4000 PAUSE; 4500 NUM5; 6000 KEY7; 30000 PAUSE", 36000.0);
+        Row("paused before the wait", "0 PAUSE; 20000 PAUSE", 30000.0);
+        Row("REPEAT on line 1", "4000 REPEAT", 10000.0);
     }
 
     void pausedWait()
@@ -651,25 +506,22 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("folder"); // with a script folder
         QTest::addColumn<QString>("sounds"); // "": the line ends the playback
-        QTest::newRow("present") << QStringList{"menu.wav"} << "play \"menu.wav\"" << true << "{./script/menu.wav}1";
-        QTest::newRow("name lowered") << QStringList{"menu.wav"} << "PLAY \"MENU.WAV\"" << true
-                                      << "{./script/menu.wav}1";
-        QTest::newRow("mixed-case file") << QStringList{"Menu.WAV"} << "play \"menu.wav\"" << true
-                                         << "{./script/Menu.WAV}1";
-        QTest::newRow("exact name first")
-            << QStringList{"MENU.WAV", "menu.wav"} << "play \"Menu.wav\"" << true << "{./script/menu.wav}1";
-        QTest::newRow("text around the quotes")
-            << QStringList{"a b.wav"} << "play it \"a b.wav\" now" << true << "{./script/a b.wav}1";
-        QTest::newRow("not a wave, still goes on")
-            << QStringList{"!menu.wav"} << "play \"menu.wav\"" << true << "{./script/menu.wav}1";
-        QTest::newRow("no script folder") << QStringList{"menu.wav"} << "play \"menu.wav\"" << false << "{menu.wav}1";
-        QTest::newRow("missing") << QStringList{} << "play \"menu.wav\"" << true << "";
-        QTest::newRow("only .wav") << QStringList{".wav"} << "play \".wav\"" << true << "";
-        QTest::newRow("mp3") << QStringList{"menu.mp3"} << "play \"menu.mp3\"" << true << "";
-        QTest::newRow("no quotes") << QStringList{"menu.wav"} << "play menu.wav" << true << "";
-        QTest::newRow("one quote") << QStringList{"menu.wav"} << "play \"menu.wav" << true << "";
-        QTest::newRow("wildcards are literal") << QStringList{"menu.wav"} << "play \"*.wav\"" << true << "";
-        QTest::newRow("a directory") << QStringList{"dir.wav/"} << "play \"dir.wav\"" << true << "";
+        const auto row = [](const char* name, const QStringList& files, const char* line, const char* sounds,
+                             bool folder = true) { QTest::newRow(name) << files << line << folder << sounds; };
+        const char* menu = "{./script/menu.wav}1";
+        row("present", {"menu.wav"}, "play \"menu.wav\"", menu);
+        row("name lowered", {"menu.wav"}, "PLAY \"MENU.WAV\"", menu);
+        row("mixed-case file", {"Menu.WAV"}, "play \"menu.wav\"", "{./script/Menu.WAV}1");
+        row("exact name first", {"MENU.WAV", "menu.wav"}, "play \"Menu.wav\"", menu);
+        row("text around the quotes", {"a b.wav"}, "play it \"a b.wav\" now", "{./script/a b.wav}1");
+        row("not a wave, still goes on", {"!menu.wav"}, "play \"menu.wav\"", menu);
+        row("no script folder", {"menu.wav"}, "play \"menu.wav\"", "{menu.wav}1", false);
+        row("missing", {}, "play \"menu.wav\"", "");
+        row("only .wav", {".wav"}, "play \".wav\"", "");
+        row("mp3", {"menu.mp3"}, "play \"menu.mp3\"", "");
+        row("no quotes", {"menu.wav"}, "play menu.wav", "");
+        row("wildcards are literal", {"menu.wav"}, "play \"*.wav\"", "");
+        row("a directory", {"dir.wav/"}, "play \"dir.wav\"", "");
     }
 
     void playLine()
