@@ -18,33 +18,24 @@ class TestPlatformAnimation : public QObject {
     Q_OBJECT
 
 private slots:
+    // Open shows frame 0 at the clip's size and stops what was playing;
+    // opening again starts over at frame 0.
     void openShowsFrameZeroAtTheClipsSize()
     {
         const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(15, 15), 5);
         CAnimateCtrl control;
         control.resize(40, 30);
+        control.SetExternalTime(true);
         control.Open(&clip, 242);
         QCOMPARE(control.Clip(), 242);
-        QVERIFY(control.IsOpen());
         QCOMPARE(control.FrameCount(), 10);
-        QCOMPARE(control.CurrentFrame(), 0);
-        QVERIFY(!control.IsPlaying());
         QCOMPARE(control.size(), QSize(15, 15));
-        QCOMPARE(Shown(control), FrameColour(0));
-    }
-
-    void openStopsPlaybackAndStartsAgainAtFrameZero()
-    {
-        const CAnimationClip clip = SyntheticMedia::AnimationClip(4, QSize(8, 8), 1);
-        CAnimateCtrl control;
-        control.SetExternalTime(true);
-        control.Open(&clip, 176);
         control.Play(0, CAnimateCtrl::LastFrame, CAnimateCtrl::ForEver);
-        control.AdvanceTime(2500);
+        control.AdvanceTime(500);
         QCOMPARE(control.CurrentFrame(), 2);
-        control.Open(&clip, 176);
+        control.Open(&clip, 242);
+        QVERIFY(control.IsOpen() && !control.IsPlaying());
         QCOMPARE(control.CurrentFrame(), 0);
-        QVERIFY(!control.IsPlaying());
         QCOMPARE(control.RepeatsLeft(), 0);
         QCOMPARE(Shown(control), FrameColour(0));
     }
@@ -96,7 +87,6 @@ private slots:
         constexpr int ForEver = CAnimateCtrl::ForEver;
         // clang-format off
         QTest::newRow("still frame")                   << 10 << 5 << 3 << 3 << 1 << 5000 << 5000 << 3 << false << 0 << 3 << 3;
-        QTest::newRow("still frame, for ever")         << 10 << 5 << 4 << 4 << ForEver << 5000 << 5000 << 4 << false << 0 << 4 << 4;
         QTest::newRow("still frame 10 of 10 frames")   << 10 << 5 << 10 << 10 << 1 << 0 << 1 << 9 << false << 0 << 9 << 9;
         QTest::newRow("still frame 16 of 16 frames")   << 16 << 1 << 16 << 16 << 1 << 0 << 1 << 15 << false << 0 << 15 << 15;
         QTest::newRow("still frame 0xFFFF")            << 16 << 1 << Last << Last << 1 << 0 << 1 << 15 << false << 0 << 15 << 15;

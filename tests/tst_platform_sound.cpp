@@ -65,16 +65,11 @@ std::vector<int> Levels(const std::vector<Segment>& segments)
     return levels;
 }
 
-double Ms(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 double TimedMs(const std::function<void()>& call)
 {
     const auto start = std::chrono::steady_clock::now();
     call();
-    return Ms(std::chrono::steady_clock::now() - start);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 QByteArray LevelClip(double seconds, std::int16_t level)
@@ -82,17 +77,11 @@ QByteArray LevelClip(double seconds, std::int16_t level)
     return Wave16(Level(int(std::lround(seconds * ClipRate)), level));
 }
 
-QByteArray WithLe32(QByteArray bytes, qsizetype at, std::uint32_t value)
+// bytes with a little-endian field of size bytes at offset at set to value.
+QByteArray With(QByteArray bytes, qsizetype at, std::uint32_t value, int size = 4)
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < size; ++i)
         bytes[at + i] = char((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-QByteArray WithLe16(QByteArray bytes, qsizetype at, std::uint16_t value)
-{
-    bytes[at] = char(value & 0xFF);
-    bytes[at + 1] = char(value >> 8);
     return bytes;
 }
 
@@ -103,6 +92,15 @@ class TestPlatformSound : public QObject {
 
     QTemporaryDir m_dir;
     int m_recordings = 0;
+
+    // Writes a file into the test's directory and returns its path.
+    std::string WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+        return QFile::encodeName(file.fileName()).toStdString();
+    }
 
     // Runs body on a sound layer whose device is SDL's disk driver and
     // returns the left channel of everything the device was given.
@@ -181,7 +179,6 @@ private slots:
 
         QTest::newRow("tone-length clip") << LevelClip(1137.0 / ClipRate, 1000) << 1137 * 1000.0 / ClipRate;
         QTest::newRow("short clip") << LevelClip(0.02, 1000) << 20.0;
-        QTest::newRow("half a second") << LevelClip(0.5, 1000) << 500.0;
         QTest::newRow("8-bit 8000 Hz") << Wave(QByteArray(800, char(200)), 8000, 1, 8) << 100.0;
         QTest::newRow("stereo 44100 Hz") << Wave16(Level(2 * 4410, 1000), 44100, 2) << 100.0;
         QTest::newRow("empty sound") << Wave16({}) << 0.0;
@@ -203,15 +200,9 @@ private slots:
 
     void waveFileIsPlayed()
     {
-        const QString path = m_dir.filePath(QStringLiteral("level.wav"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(LevelClip(0.1, 4000));
-        file.close();
+        const std::string path = WriteFile(QStringLiteral("level.wav"), LevelClip(0.1, 4000));
         double took = 0;
-        const Samples out = Record([&](CSdlSound& sound) {
-            took = TimedMs([&] { sound.PlayFileSync(QFile::encodeName(path).toStdString()); });
-        });
+        const Samples out = Record([&](CSdlSound& sound) { took = TimedMs([&] { sound.PlayFileSync(path); }); });
         QCOMPARE(Levels(Segments(out)), std::vector<int>{4000});
         QVERIFY2(took >= 99.5 && took < 200, qPrintable(QString::number(took)));
     }
@@ -225,15 +216,15 @@ private slots:
         // rate at 24, block align at 32, bits at 34, data size at 40.
         QTest::newRow("truncated in the data") << good.left(good.size() - 100);
         QTest::newRow("truncated in the header") << good.left(30);
-        QTest::newRow("data size beyond the file") << WithLe32(good, 40, std::uint32_t(good.size()));
-        QTest::newRow("data size of 4 GiB") << WithLe32(good, 40, 0xFFFFFFF0u);
-        QTest::newRow("data size odd") << WithLe32(good, 40, std::uint32_t(good.size() - 44 - 1));
-        QTest::newRow("fmt size beyond the file") << WithLe32(good, 16, 0x7FFFFFF0u);
-        QTest::newRow("no channels") << WithLe16(good, 22, 0);
-        QTest::newRow("rate 0") << WithLe32(good, 24, 0);
-        QTest::newRow("rate 4 GHz") << WithLe32(good, 24, 0xFFFFFFF0u);
-        QTest::newRow("12 bits per sample") << WithLe16(good, 34, 12);
-        QTest::newRow("block align 0") << WithLe16(good, 32, 0);
+        QTest::newRow("data size beyond the file") << With(good, 40, std::uint32_t(good.size()));
+        QTest::newRow("data size of 4 GiB") << With(good, 40, 0xFFFFFFF0u);
+        QTest::newRow("data size odd") << With(good, 40, std::uint32_t(good.size() - 44 - 1));
+        QTest::newRow("fmt size beyond the file") << With(good, 16, 0x7FFFFFF0u);
+        QTest::newRow("no channels") << With(good, 22, 0, 2);
+        QTest::newRow("rate 0") << With(good, 24, 0);
+        QTest::newRow("rate 4 GHz") << With(good, 24, 0xFFFFFFF0u);
+        QTest::newRow("12 bits per sample") << With(good, 34, 12, 2);
+        QTest::newRow("block align 0") << With(good, 32, 0, 2);
         QTest::newRow("not WAVE") << QByteArray(good).replace(8, 4, "AVI ");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("text") << QByteArray("wait 5\r\ndial 123\r\n");
@@ -248,15 +239,10 @@ private slots:
     void damagedFileSoundsNothing()
     {
         QFETCH(QByteArray, bytes);
-        const QString path = m_dir.filePath(QStringLiteral("damaged.wav"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
-
+        const std::string path = WriteFile(QStringLiteral("damaged.wav"), bytes);
         const Samples out = Record([&](CSdlSound& sound) {
             const double took = TimedMs([&] {
-                sound.PlayFileSync(QFile::encodeName(path).toStdString());
+                sound.PlayFileSync(path);
                 sound.PlaySync(bytes);
                 sound.PlayAsync(bytes);
             });
