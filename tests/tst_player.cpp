@@ -146,17 +146,6 @@ public:
 
     QString Probes() const { return m_probes.join(QLatin1Char('|')); }
 
-    QString Buttons()
-    {
-        const CPanelControls& c = panel.Controls();
-        const auto state = [](const char* name, const QWidget* w) {
-            return QString::fromLatin1(name) + (w->isEnabled() ? QLatin1Char('+') : QLatin1Char('-'));
-        };
-        return QStringList{state("play", c.play), state("rec", c.rec), state("stop", c.stop), state("pause", c.pause),
-            state("repeat", c.repeat), state("close", c.closeArea)}
-            .join(QLatin1Char(' '));
-    }
-
     // Milliseconds from the click on PLAY to the first tone the script sent.
     double FirstToneAt()
     {
@@ -199,7 +188,7 @@ private:
                             .arg(c.lineList->currentRow() + 1)
                             .arg(c.lineList->indexAt(QPoint(1, 1)).row() + 1);
         else if (word == QLatin1String("?buttons"))
-            m_probes << Buttons();
+            m_probes << panel.Buttons();
         else
             QFAIL(qPrintable(QStringLiteral("unknown action ") + word));
     }
@@ -441,7 +430,7 @@ private slots:
         // The end of every playback: idle, the script's name on the display.
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
         QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
-        QCOMPARE(playback.Buttons(), QStringLiteral("play+ rec+ stop- pause- repeat- close+"));
+        QCOMPARE(playback.panel.Buttons(), QStringLiteral("play+ rec+ stop- pause- repeat- close+"));
     }
 
     // The player handles events only at fixed points: once after the

@@ -100,49 +100,33 @@ class TestShellIntro : public QObject {
     Q_OBJECT
 
 private slots:
-    void flashesTheKeysAlongTheRows()
+    // The reel plays once, the blips sound before the flashes, the keys
+    // flash row by row with STOP live, and after the first mouse movement
+    // the reel closes and the idle texts and buttons show.
+    void wholeSequence()
     {
         CIntroPanel panel;
+        const CPanelControls& c = panel.dialog->Panel().controls;
         panel.MouseMoveAt(5000);
+        QVERIFY(c.introReel->isVisible());
         panel.RunIntro();
         QStringList expected;
         for (const char* key : {"DIAL1", "DIAL2", "DIAL3", "DIAL6", "DIAL5", "DIAL4", "DIAL7", "DIAL8", "DIAL9",
                  "DIALH", "DIAL0", "DIALS"})
             expected << QStringLiteral("%1 100ms ... stop").arg(QLatin1String(key));
         QCOMPARE(panel.platform.holds, expected);
-        // No tone: only the blips, started before the flashes.
         QCOMPARE(panel.platform.SoundLog(), QStringList{"async 262"});
         QCOMPARE(panel.platform.Sounds().front().time, 0u);
-    }
-
-    void reelPlaysOnceThenCloses()
-    {
-        CIntroPanel panel;
-        panel.MouseMoveAt(5000);
-        CAnimateCtrl* reel = panel.dialog->Panel().controls.introReel;
-        QVERIFY(reel->isVisible());
-        panel.RunIntro();
         QCOMPARE(panel.platform.AnimationLog(), (QStringList{"reel play 245 0..65535 x1", "reel open 0"}));
         QCOMPARE(panel.platform.Animations().back().time, 5000u);
-        QVERIFY(!reel->isVisible());
-        QVERIFY(!reel->IsOpen());
-    }
+        QVERIFY(!c.introReel->isVisible() && !c.introReel->IsOpen());
 
-    void textsAndButtonsAtTheEnd()
-    {
-        CIntroPanel panel;
-        const CPanelControls& c = panel.dialog->Panel().controls;
-        panel.MouseMoveAt(4000);
-        panel.RunIntro();
         QCOMPARE(c.statusLine->text(), QStringLiteral("Load / Record Script"));
         QCOMPARE(c.infoText->toPlainText(), QStringLiteral("\n\n\nFor latest version visit:\npelmora.example.org"));
-        QVERIFY(c.infoText->isVisible());
-        QVERIFY(c.display->isEnabled());
-        QVERIFY(!c.display->isVisible());
+        QVERIFY(c.infoText->isVisible() && c.display->isEnabled() && !c.display->isVisible());
         for (const QAbstractButton* button : {c.stop, c.pause, c.repeat})
             QVERIFY(!button->isEnabled());
-        for (const QAbstractButton* button : {c.play, c.rec})
-            QVERIFY(button->isEnabled());
+        QVERIFY(c.play->isEnabled() && c.rec->isEnabled());
         QVERIFY(!panel.dialog->IntroRunning());
         QCOMPARE(panel.dialog->Script().GetMode(), ModeIdle);
     }

@@ -151,6 +151,16 @@ void CPanelHarness::NameAnimations()
     Controls().introReel->setObjectName(QStringLiteral("reel"));
 }
 
+QString CPanelHarness::Buttons() const
+{
+    const CPanelControls& c = m_dialog->Panel().controls;
+    QStringList states;
+    for (const auto& [name, widget] : {std::pair<const char*, const QWidget*>{"play", c.play}, {"rec", c.rec},
+             {"stop", c.stop}, {"pause", c.pause}, {"repeat", c.repeat}, {"close", c.closeArea}})
+        states << QLatin1String(name) + (widget->isEnabled() ? QLatin1Char('+') : QLatin1Char('-'));
+    return states.join(QLatin1Char(' '));
+}
+
 QString CPanelHarness::Status() const
 {
     return m_dialog->Panel().controls.statusLine->text();

@@ -64,6 +64,9 @@ public:
     // CFakePlatform::AnimationLog tells them apart.
     void NameAnimations();
 
+    // Which of PLAY, REC, STOP, PAUSE, REPEAT and the close area are
+    // enabled: "play+ rec+ stop- pause- repeat- close+".
+    QString Buttons() const;
     // The status line's text as shown.
     QString Status() const;
     QString DisplayText() const;
