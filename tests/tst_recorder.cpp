@@ -1,4 +1,5 @@
 #include "CFakePlatform.h"
+#include "TestRows.h"
 #include "document/CDialScript.h"
 
 #include <QtTest>
@@ -33,38 +34,29 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<Lines>("lines");
         QTest::addColumn<std::string>("digits");
-
-        QTest::newRow("one group is kept")
-            << 1000u << QStringList{"0:1", "500:2", "2000:3"} << Lines{"dial 123\r\n"} << "123"s;
-        QTest::newRow("2.5 s") << 0u << QStringList{"0:1", "2500:2"} << Lines{"dial 1\r\n", "wait 2\r\n", "dial 2\r\n"}
-                               << "2"s;
-        QTest::newRow("5 s, 3 s") << 0u << QStringList{"0:1", "5000:2", "3000:3"}
-                                  << Lines{"dial 1\r\n", "wait 5\r\n", "dial 2\r\n", "wait 3\r\n", "dial 3\r\n"}
-                                  << "3"s;
-        QTest::newRow("exactly 2000 ms") << 0u << QStringList{"0:1", "2000:2"} << Lines{"dial 12\r\n"} << "12"s;
-        QTest::newRow("2001 ms") << 0u << QStringList{"0:1", "2001:2"}
-                                 << Lines{"dial 1\r\n", "wait 2\r\n", "dial 2\r\n"} << "2"s;
-        QTest::newRow("2999 ms") << 0u << QStringList{"0:*", "2999:#"}
-                                 << Lines{"dial *\r\n", "wait 2\r\n", "dial #\r\n"} << "#"s;
-        QTest::newRow("3000 ms") << 0u << QStringList{"0:1", "3000:2"}
-                                 << Lines{"dial 1\r\n", "wait 3\r\n", "dial 2\r\n"} << "2"s;
-        QTest::newRow("65 s") << 0u << QStringList{"0:1", "65000:2"} << Lines{"dial 1\r\n", "wait 65\r\n", "dial 2\r\n"}
-                              << "2"s;
-        QTest::newRow("clock wraps") << 0xFFFFF000u << QStringList{"0:1", "4000:2"}
-                                     << Lines{"dial 1\r\n", "wait 4\r\n", "dial 2\r\n"} << "2"s;
-        QTest::newRow("wrap, exactly 2000 ms")
-            << 0xFFFFFC18u << QStringList{"0:1", "2000:2"} << Lines{"dial 12\r\n"} << "12"s;
-        QTest::newRow("wrap, 2001 ms") << 0xFFFFFC18u << QStringList{"0:1", "2001:2"}
-                                       << Lines{"dial 1\r\n", "wait 2\r\n", "dial 2\r\n"} << "2"s;
-        QTest::newRow("digits since the wait")
-            << 0u << QStringList{"0:1", "5000:2", "100:3"} << Lines{"dial 1\r\n", "wait 5\r\n", "dial 23\r\n"} << "23"s;
-        QTest::newRow("thirteen keys") << 0u
-                                       << QStringList{"0:1", "9:2", "9:3", "9:4", "9:5", "9:6", "9:7", "9:8", "9:9",
-                                              "9:0", "9:*", "9:#", "9:1"}
-                                       << Lines{"dial 1234567890*#1\r\n"} << "1234567890*#1"s;
-        QTest::newRow("time before the first key is not recorded")
-            << 0u << QStringList{"9000:1", "100:2"} << Lines{"dial 12\r\n"} << "12"s;
-        QTest::newRow("no key") << 0u << QStringList{} << Lines{} << ""s;
+        const Lines waited2{"dial 1\r\n", "wait 2\r\n", "dial 2\r\n"};
+        const auto gap = [](const char* seconds) {
+            return Lines{"dial 1\r\n", "wait "s + seconds + "\r\n", "dial 2\r\n"};
+        };
+        Row("one group is kept", 1000u, QStringList{"0:1", "500:2", "2000:3"}, Lines{"dial 123\r\n"}, "123"s);
+        Row("5 s, 3 s", 0u, QStringList{"0:1", "5000:2", "3000:3"},
+            Lines{"dial 1\r\n", "wait 5\r\n", "dial 2\r\n", "wait 3\r\n", "dial 3\r\n"}, "3"s);
+        Row("exactly 2000 ms", 0u, QStringList{"0:1", "2000:2"}, Lines{"dial 12\r\n"}, "12"s);
+        Row("2001 ms", 0u, QStringList{"0:1", "2001:2"}, waited2, "2"s);
+        Row("2999 ms", 0u, QStringList{"0:*", "2999:#"}, Lines{"dial *\r\n", "wait 2\r\n", "dial #\r\n"}, "#"s);
+        Row("3000 ms", 0u, QStringList{"0:1", "3000:2"}, gap("3"), "2"s);
+        Row("65 s", 0u, QStringList{"0:1", "65000:2"}, gap("65"), "2"s);
+        Row("clock wraps", 0xFFFFF000u, QStringList{"0:1", "4000:2"}, gap("4"), "2"s);
+        Row("wrap, exactly 2000 ms", 0xFFFFFC18u, QStringList{"0:1", "2000:2"}, Lines{"dial 12\r\n"}, "12"s);
+        Row("wrap, 2001 ms", 0xFFFFFC18u, QStringList{"0:1", "2001:2"}, waited2, "2"s);
+        Row("digits since the wait", 0u, QStringList{"0:1", "5000:2", "100:3"},
+            Lines{"dial 1\r\n", "wait 5\r\n", "dial 23\r\n"}, "23"s);
+        Row("thirteen keys", 0u,
+            QStringList{"0:1", "9:2", "9:3", "9:4", "9:5", "9:6", "9:7", "9:8", "9:9", "9:0", "9:*", "9:#", "9:1"},
+            Lines{"dial 1234567890*#1\r\n"}, "1234567890*#1"s);
+        Row("time before the first key is not recorded", 0u, QStringList{"9000:1", "100:2"}, Lines{"dial 12\r\n"},
+            "12"s);
+        Row("no key", 0u, QStringList{}, Lines{}, ""s);
     }
 
     void recording()

@@ -1,4 +1,5 @@
 #include "CFakePlatform.h"
+#include "TestRows.h"
 #include "document/CDialScript.h"
 #include "document/CScriptFile.h"
 
@@ -20,29 +21,41 @@ namespace {
 std::string ReadBytes(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll().toStdString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
 }
 
 void WriteBytes(const QString& path, const std::string& bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        qFatal("cannot write %s", qPrintable(path));
 }
 
-// Records keys at the given virtual times (milliseconds) and ends the
-// recording, as the panel does from REC to STOP.
-void Record(CFakePlatform& platform, CDialScript& script, const Keys& keys)
-{
-    script.NewRecording();
-    for (const auto& [time, key] : keys) {
-        platform.SetTime(time);
-        script.RecordKey(key);
+// A recording made as the panel makes it from REC to STOP, with keys at
+// virtual times (ms), named name, to be saved into directory (relative to
+// a temporary directory; "" is the temporary directory itself).
+struct CRecording {
+    CRecording(const Keys& keys, const std::string& name, const QString& directory = QString())
+    {
+        script.SetDirectory((dir.path() + "/" + directory).toStdString());
+        script.NewRecording();
+        for (const auto& [time, key] : keys) {
+            platform.SetTime(time);
+            script.RecordKey(key);
+        }
+        script.RecordKey(CDialScript::EndMarker);
+        script.SetName(name);
     }
-    script.RecordKey(CDialScript::EndMarker);
-}
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QStringList Files() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir dir;
+    CFakePlatform platform;
+    CDialScript script{platform};
+};
 
 } // namespace
 
@@ -50,163 +63,117 @@ class TestScriptFile : public QObject {
     Q_OBJECT
 
 private slots:
+    // Reading: CR LF and LF end lines, a lone CR stays, Ctrl-Z ends the
+    // content, every other byte is kept.
     void decode_data()
     {
         QTest::addColumn<std::string>("bytes");
         QTest::addColumn<Lines>("lines");
-        QTest::newRow("saved by the program") << "dial 7\r\r\n"s << Lines{"dial 7\r"};
-        QTest::newRow("editor CR LF") << "dial 1\r\nwait 2\r\n"s << Lines{"dial 1", "wait 2"};
-        QTest::newRow("LF only") << "dial 1\nwait 2\n"s << Lines{"dial 1", "wait 2"};
-        QTest::newRow("CR only is one line") << "dial 1\rwait 2\r"s << Lines{"dial 1\rwait 2\r"};
-        QTest::newRow("last line without end") << "dial 1\r\nwait 2"s << Lines{"dial 1", "wait 2"};
-        QTest::newRow("empty file") << ""s << Lines{};
-        QTest::newRow("blank lines kept") << "\r\n\r\ndial 1\r\n"s << Lines{"", "", "dial 1"};
-        QTest::newRow("Ctrl-Z ends content") << "dial 1\r\nwait\x1a 2\r\ndial 3\r\n"s << Lines{"dial 1", "wait"};
-        QTest::newRow("Ctrl-Z first") << "\x1a"
-                                         "dial 1"s
-                                      << Lines{};
-        QTest::newRow("byte-order mark stays") << "\xEF\xBB\xBF"
-                                                  "dial 1\r\n"s
-                                               << Lines{"\xEF\xBB\xBF"
-                                                        "dial 1"};
-        QTest::newRow("NUL bytes kept") << "dial \0001\n"s << Lines{"dial \0001"s};
-        QTest::newRow("CR at the very end") << "dial 1\r"s << Lines{"dial 1\r"};
+        Row("saved by the program", "dial 7\r\r\n"s, Lines{"dial 7\r"});
+        Row("editor CR LF", "dial 1\r\nwait 2\r\n"s, Lines{"dial 1", "wait 2"});
+        Row("LF only", "dial 1\nwait 2\n"s, Lines{"dial 1", "wait 2"});
+        Row("CR only is one line", "dial 1\rwait 2\r"s, Lines{"dial 1\rwait 2\r"});
+        Row("last line without end", "dial 1\r\nwait 2"s, Lines{"dial 1", "wait 2"});
+        Row("empty file", ""s, Lines{});
+        Row("blank lines kept", "\r\n\r\ndial 1\r\n"s, Lines{"", "", "dial 1"});
+        Row("Ctrl-Z ends content", "dial 1\r\nwait\x1a 2\r\ndial 3\r\n"s, Lines{"dial 1", "wait"});
+        Row("Ctrl-Z first", "\x1a"s + "dial 1", Lines{});
+        Row("byte-order mark stays", "\xEF\xBB\xBF"s + "dial 1\r\n", Lines{"\xEF\xBB\xBF"s + "dial 1"});
+        Row("NUL bytes kept", "dial \0001\n"s, Lines{"dial \0001"s});
+        Row("CR at the very end", "dial 1\r"s, Lines{"dial 1\r"});
     }
 
     void decode()
     {
         QFETCH(std::string, bytes);
-        QFETCH(Lines, lines);
-        QCOMPARE(CScriptFile::Decode(bytes), lines);
+        QTEST(CScriptFile::Decode(bytes), "lines");
     }
 
+    // Writing turns each LF into CR LF: recorded lines end in CR CR LF. A
+    // file of that name is replaced; the saved script loads back as it was.
     void saveBytes_data()
     {
         QTest::addColumn<Keys>("keys");
         QTest::addColumn<std::string>("bytes");
-        QTest::newRow("dial 7: nine bytes") << Keys{{100, '7'}} << "dial 7\r\r\n"s;
-        QTest::newRow("123, 3.4 s, 45: thirty bytes") << Keys{{0, '1'}, {300, '2'}, {600, '3'}, {4000, '4'},
-            {4200, '5'}} << "dial 123\r\r\nwait 3\r\r\ndial 45\r\r\n"s;
+        Row("dial 7: nine bytes", Keys{{100, '7'}}, "dial 7\r\r\n"s);
+        Row("123, 3.4 s, 45: thirty bytes", Keys{{0, '1'}, {300, '2'}, {600, '3'}, {4000, '4'}, {4200, '5'}},
+            "dial 123\r\r\nwait 3\r\r\ndial 45\r\r\n"s);
     }
 
     void saveBytes()
     {
         QFETCH(Keys, keys);
         QFETCH(std::string, bytes);
-        QTemporaryDir dir;
-        CFakePlatform platform;
-        CDialScript script(platform);
-        script.SetDirectory(dir.path().toStdString() + "/");
-        Record(platform, script, keys);
-        script.SetName("test");
-        QVERIFY(script.Save());
-        QCOMPARE(ReadBytes(dir.filePath("test.dsq")), bytes);
+        CRecording recording(keys, "test");
+        WriteBytes(recording.Path("test.dsq"), "a much longer earlier script\r\n");
+        QVERIFY(recording.script.Save());
+        QCOMPARE(ReadBytes(recording.Path("test.dsq")), bytes);
+        QCOMPARE(recording.Files(), QStringList{"test.dsq"});
 
-        CDialScript loaded(platform);
-        QVERIFY(loaded.Load(dir.filePath("test.dsq").toStdString()));
-        QCOMPARE(loaded.GetLineCount(), script.GetLineCount());
+        CDialScript loaded(recording.platform);
+        QVERIFY(loaded.Load(recording.Path("test.dsq").toStdString()));
+        QCOMPARE(loaded.GetLineCount(), recording.script.GetLineCount());
         for (int i = 0; i < loaded.GetLineCount(); ++i)
-            QCOMPARE(loaded.GetLine(i), script.GetLine(i));
+            QCOMPARE(loaded.GetLine(i), recording.script.GetLine(i));
     }
 
-    void saveReplacesExistingFile()
-    {
-        QTemporaryDir dir;
-        WriteBytes(dir.filePath("bank.dsq"), "a much longer earlier script\r\n");
-        CFakePlatform platform;
-        CDialScript script(platform);
-        script.SetDirectory(dir.path().toStdString() + "/");
-        Record(platform, script, {{0, '9'}});
-        script.SetName("bank");
-        QVERIFY(script.Save());
-        QCOMPARE(ReadBytes(dir.filePath("bank.dsq")), "dial 9\r\r\n"s);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"bank.dsq"});
-    }
-
-    void emptyFileLoadsNoLines()
-    {
-        QTemporaryDir dir;
-        WriteBytes(dir.filePath("empty.dsq"), "");
-        CFakePlatform platform;
-        CDialScript script(platform);
-        QVERIFY(script.Load(dir.filePath("empty.dsq").toStdString()));
-        QCOMPARE(script.GetLineCount(), 0);
-    }
-
+    // Names are 8-bit bytes in the locale's encoding, used as they are.
     void eightBitNameSaved()
     {
-        // Names are 8-bit bytes in the locale's encoding, used as they are.
-        QTemporaryDir dir;
-        CFakePlatform platform;
-        CDialScript script(platform);
-        script.SetDirectory(dir.path().toStdString() + "/");
-        Record(platform, script, {{0, '1'}});
-        script.SetName("b\xE4nk 1");
-        QVERIFY(script.Save());
-        QVERIFY(QFile::exists(QFile::decodeName("b\xE4nk 1.dsq").prepend(dir.path() + "/")));
+        CRecording recording({{0, '1'}}, "b\xE4nk 1");
+        QVERIFY(recording.script.Save());
+        QVERIFY(QFile::exists(recording.Path(QFile::decodeName("b\xE4nk 1.dsq"))));
     }
 
+    // A load that fails leaves the document as it was.
     void failedLoadLeavesDocument_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing file") << "gone.dsq";
-        QTest::newRow("directory") << "sub";
+        Row("missing file", "gone.dsq");
+        Row("directory", "sub");
     }
 
     void failedLoadLeavesDocument()
     {
         QFETCH(QString, name);
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir("sub");
-        CFakePlatform platform;
-        CDialScript script(platform);
-        WriteBytes(dir.filePath("good.dsq"), "dial 1\r\nwait 2\r\n");
-        QVERIFY(script.Load(dir.filePath("good.dsq").toStdString()));
-        script.SetName("good");
-        QVERIFY(!script.Load(dir.filePath(name).toStdString()));
+        CRecording recording({}, "good");
+        QDir(recording.dir.path()).mkdir("sub");
+        CDialScript& script = recording.script;
+        WriteBytes(recording.Path("good.dsq"), "dial 1\r\nwait 2\r\n");
+        QVERIFY(script.Load(recording.Path("good.dsq").toStdString()));
+        QVERIFY(!script.Load(recording.Path(name).toStdString()));
         QCOMPARE(script.GetLineCount(), 2);
         QCOMPARE(script.GetLine(1), "wait 2"s);
         QCOMPARE(script.GetName(), "good"s);
     }
 
+    // A save that cannot be made is reported and leaves nothing behind.
     void failedSaveIsReported_data()
     {
         QTest::addColumn<QString>("directory");
         QTest::addColumn<std::string>("name");
-        QTest::newRow("directory vanished") << "vanished/"
-                                            << "bank"s;
-        QTest::newRow("name too long") << "" << std::string(300, 'n');
+        Row("directory vanished", "vanished/", "bank"s);
+        Row("name too long", "", std::string(300, 'n'));
     }
 
     void failedSaveIsReported()
     {
         QFETCH(QString, directory);
         QFETCH(std::string, name);
-        QTemporaryDir dir;
-        CFakePlatform platform;
-        CDialScript script(platform);
-        script.SetDirectory((dir.path() + "/" + directory).toStdString());
-        Record(platform, script, {{0, '1'}});
-        script.SetName(name);
-        QVERIFY(!script.Save());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+        CRecording recording({{0, '1'}}, name, directory);
+        QVERIFY(!recording.script.Save());
+        QCOMPARE(recording.Files(), QStringList{});
     }
 
+    // A file-size limit makes the write itself fail part-way, as a full
+    // disk would; the old script must survive and no temporary file stay.
     void failingWriteKeepsOldFile()
     {
-        // A file-size limit makes the write itself fail part-way, as a full
-        // disk would; the old script must survive and no temporary file stay.
-        QTemporaryDir dir;
-        const std::string old = "dial 5\r\n";
-        WriteBytes(dir.filePath("bank.dsq"), old);
-        CFakePlatform platform;
-        CDialScript script(platform);
-        script.SetDirectory(dir.path().toStdString() + "/");
         Keys keys;
         for (std::uint32_t i = 0; i < 3000; ++i)
             keys.push_back({i * 3000, '1'});
-        Record(platform, script, keys);
-        script.SetName("bank");
+        CRecording recording(keys, "bank");
+        WriteBytes(recording.Path("bank.dsq"), "dial 5\r\n");
 
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit previous{};
@@ -214,45 +181,40 @@ private slots:
         rlimit small = previous;
         small.rlim_cur = 4096;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool saved = script.Save();
+        const bool saved = recording.script.Save();
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, previousHandler);
 
         QVERIFY(!saved);
-        QCOMPARE(ReadBytes(dir.filePath("bank.dsq")), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bank.dsq"});
+        QCOMPARE(ReadBytes(recording.Path("bank.dsq")), "dial 5\r\n"s);
+        QCOMPARE(QDir(recording.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bank.dsq"});
     }
 
+    // Scripts live in ./script/ when the working directory holds a
+    // directory of that name, otherwise in the working directory itself.
     void detectDirectory_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<std::string>("directory");
-        QTest::newRow("directory") << "dir"
-                                   << "./script/"s;
-        QTest::newRow("plain file") << "file"
-                                    << ""s;
-        QTest::newRow("nothing") << ""
-                                 << ""s;
-        QTest::newRow("other case") << "Script"
-                                    << ""s;
+        Row("directory", "script/", "./script/"s);
+        Row("plain file", "script", ""s);
+        Row("nothing", "", ""s);
+        Row("other case", "Script/", ""s);
     }
 
     void detectDirectory()
     {
         QFETCH(QString, entry);
-        QFETCH(std::string, directory);
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        if (entry == "dir")
-            QDir().mkdir("script");
-        else if (entry == "file")
-            WriteBytes("script", "not a directory");
-        else if (entry == "Script")
-            QDir().mkdir("Script");
+        if (entry.endsWith('/'))
+            QDir().mkdir(entry);
+        else if (!entry.isEmpty())
+            WriteBytes(entry, "not a directory");
         const std::string detected = CScriptFile::DetectDirectory();
         QDir::setCurrent(previous);
-        QCOMPARE(detected, directory);
+        QTEST(detected, "directory");
     }
 };
 
