@@ -1,4 +1,5 @@
 #include "CPanelHarness.h"
+#include "TestRows.h"
 
 #include "panel/CNameEdit.h"
 #include "platform/CAnimateCtrl.h"
@@ -37,13 +38,6 @@ void SetAll(CPanelHarness& panel, bool on)
     panel.Controls().display->setReadOnly(on);
 }
 
-bool KeypadEnabled(const CPanelHarness& panel, bool expected)
-{
-    CPanelHarness& p = const_cast<CPanelHarness&>(panel);
-    return std::all_of(p.Controls().keys.begin(), p.Controls().keys.end(),
-        [expected](const QAbstractButton* key) { return key->isEnabled() == expected; });
-}
-
 } // namespace
 
 // The look of each mode: which controls RefreshPanel enables, shows, makes
@@ -64,34 +58,25 @@ private slots:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QStringList>("animations");
-
-        QTest::newRow("idle") << int(ModeIdle) << "play:E rec:E close:E stop:e pause:e repeat:e display:VE keys:E"
-                              << "play"
-                              << QStringList{"banner stop", "banner open 0", "banner open 186",
-                                     "banner play 186 0..65535 x-1", "lamp open 244", "lamp play 244 16..16 x1"};
-        QTest::newRow("playing") << int(ModePlaying)
-                                 << "play:e rec:e stop:E pause:E repeat:E close:e display:V lines:V scripts:v "
-                                    "info:v keys:e"
-                                 << "stop" << QStringList{"banner open 176", "banner play 176 0..65535 x-1"};
-        QTest::newRow("recording") << int(ModeRecording)
-                                   << "play:e rec:e stop:E pause:e close:e repeat:e display:VR scripts:v lines:V "
-                                      "info:v keys:E"
-                                   << "stop" << QStringList{"banner open 170", "banner play 170 0..65535 x-1"};
-        QTest::newRow("paused") << int(ModePaused) << "keys:E"
-                                << "" << QStringList{"banner open 188", "banner play 188 0..65535 x-1"};
-        QTest::newRow("loading") << int(ModeLoading)
-                                 << "display:REV play:e rec:e stop:e pause:e repeat:e lines:v scripts:V info:v"
-                                 << "" << QStringList{"banner open 264", "banner play 264 3..3 x1"};
-        QTest::newRow("info") << int(ModeInfo) << "display:ev lines:v scripts:v"
-                              << "" << QStringList{"banner stop", "banner open 268", "banner play 268 0..0 x1"};
-        QTest::newRow("repeat") << int(ModeRepeat) << ""
-                                << "" << QStringList{};
-        QTest::newRow("saving") << int(ModeSaving) << ""
-                                << "" << QStringList{};
-        QTest::newRow("unused value 4") << 4 << ""
-                                        << "" << QStringList{};
-        QTest::newRow("unused value 10") << 10 << ""
-                                         << "" << QStringList{};
+        const QStringList none;
+        Row("idle", int(ModeIdle), "play:E rec:E close:E stop:e pause:e repeat:e display:VE keys:E", "play",
+            QStringList{"banner stop", "banner open 0", "banner open 186", "banner play 186 0..65535 x-1",
+                "lamp open 244", "lamp play 244 16..16 x1"});
+        Row("playing", int(ModePlaying),
+            "play:e rec:e stop:E pause:E repeat:E close:e display:V lines:V scripts:v info:v keys:e", "stop",
+            QStringList{"banner open 176", "banner play 176 0..65535 x-1"});
+        Row("recording", int(ModeRecording),
+            "play:e rec:e stop:E pause:e close:e repeat:e display:VR scripts:v lines:V info:v keys:E", "stop",
+            QStringList{"banner open 170", "banner play 170 0..65535 x-1"});
+        Row("paused", int(ModePaused), "keys:E", "", QStringList{"banner open 188", "banner play 188 0..65535 x-1"});
+        Row("loading", int(ModeLoading), "display:REV play:e rec:e stop:e pause:e repeat:e lines:v scripts:V info:v",
+            "", QStringList{"banner open 264", "banner play 264 3..3 x1"});
+        Row("info", int(ModeInfo), "display:ev lines:v scripts:v", "",
+            QStringList{"banner stop", "banner open 268", "banner play 268 0..0 x1"});
+        Row("repeat", int(ModeRepeat), "", "", none);
+        Row("saving", int(ModeSaving), "", "", none);
+        Row("unused value 4", 4, "", "", none);
+        Row("unused value 10", 10, "", "", none);
     }
 
     void refreshPanel()
@@ -136,7 +121,8 @@ private slots:
                 if (qobject_cast<QAbstractButton*>(widget) == nullptr && widget != panel.Controls().closeArea)
                     QVERIFY2(!widget->isHidden() == expected(name, 'v', before), where + " shown");
             }
-            QVERIFY(KeypadEnabled(panel, expected(QStringLiteral("keys"), 'e', before)));
+            for (const QAbstractButton* key : panel.Controls().keys)
+                QCOMPARE(key->isEnabled(), expected(QStringLiteral("keys"), 'e', before));
             QCOMPARE(panel.Controls().display->isReadOnly(), expected(QStringLiteral("display"), 'r', before));
             QCOMPARE(panel.Platform().AnimationLog(), animations);
             QCOMPARE(panel.Platform().SoundLog(), QStringList{});
@@ -172,10 +158,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("status");
-        QTest::newRow("no script") << ""
-                                   << "Load / Record Script First.";
-        QTest::newRow("a script") << "bank"
-                                  << "Play Script / Record New";
+        Row("no script", "", "Load / Record Script First.");
+        Row("a script", "bank", "Play Script / Record New");
     }
 
     void resetDisplay()
@@ -211,11 +195,10 @@ private slots:
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<QString>("counter");
-        QTest::newRow("none") << 0 << "000";
-        QTest::newRow("one") << 1 << "001";
-        QTest::newRow("seven") << 7 << "007";
-        QTest::newRow("999") << 999 << "999";
-        QTest::newRow("1234") << 1234 << "1234";
+        Row("none", 0, "000");
+        Row("one", 1, "001");
+        Row("999", 999, "999");
+        Row("1234", 1234, "1234");
     }
 
     // The list shows the normalised lines, the counter at least three digits,
@@ -256,12 +239,9 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("five") << "12345"
-                              << "12345";
-        QTest::newRow("twelve") << "1234567890*#"
-                                << "1234567890*#";
-        QTest::newRow("fifteen: the last twelve") << "123456789012345"
-                                                  << "456789012345";
+        Row("five", "12345", "12345");
+        Row("twelve", "1234567890*#", "1234567890*#");
+        Row("fifteen: the last twelve", "123456789012345", "456789012345");
     }
 
     void showRecordedDigits()
