@@ -220,9 +220,6 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(bool, infoMode);
-        QFETCH(QString, status);
-        QFETCH(QString, mode);
-        QFETCH(QString, secondStatus);
         CPanelHarness panel;
         if (file != QLatin1String("-")) {
             panel.WriteFile(QStringLiteral("empty.dsq"), file.toLatin1());
@@ -234,13 +231,13 @@ private slots:
             panel.Click(1017); // '#': the info text
         panel.Platform().ClearLogs();
         panel.Click(IdPlay);
-        QCOMPARE(panel.Status(), status);
+        QTEST(panel.Status(), "status");
         QCOMPARE(panel.DisplayText(), QString());
-        QCOMPARE(ModeName(panel.Script().GetMode()), mode);
+        QTEST(ModeName(panel.Script().GetMode()), "mode");
         QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 252"});
         QCOMPARE(panel.Script().GetName(), std::string());
         panel.Click(IdPlay);
-        QCOMPARE(panel.Status(), secondStatus);
+        QTEST(panel.Status(), "secondStatus");
     }
 
     // How the player reads each line: the keys it sends and how long it
@@ -344,9 +341,8 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(int, position);
-        QFETCH(QString, preview);
         CPlayback playback(script);
-        QCOMPARE(QString::fromStdString(playback.panel.Dialog().Player().LinePreview(position)), preview);
+        QTEST(QString::fromStdString(playback.panel.Dialog().Player().LinePreview(position)), "preview");
     }
 
     // STOP, PAUSE, REPEAT and the keypad at virtual times during the lines
@@ -417,16 +413,12 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(QString, actions);
-        QFETCH(QString, sounds);
-        QFETCH(QString, lines);
-        QFETCH(QString, status);
-        QFETCH(QString, probes);
         CPlayback playback(script);
         playback.Play(actions);
-        QCOMPARE(playback.Sounds(), sounds);
-        QCOMPARE(playback.Lines(), lines);
-        QCOMPARE(playback.panel.Status(), status);
-        QCOMPARE(playback.Probes(), probes);
+        QTEST(playback.Sounds(), "sounds");
+        QTEST(playback.Lines(), "lines");
+        QTEST(playback.panel.Status(), "status");
+        QTEST(playback.Probes(), "probes");
         // The end of every playback: idle, the script's name on the display.
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
         QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
@@ -455,14 +447,12 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(QString, actions);
-        QFETCH(int, pumps);
-        QFETCH(int, waits);
         CPlayback playback(script);
         const int pumpsBefore = playback.panel.Platform().PumpCount();
         const int waitsBefore = playback.panel.Platform().WaitCount();
         playback.Play(actions);
-        QCOMPARE(playback.panel.Platform().PumpCount() - pumpsBefore, pumps);
-        QCOMPARE(playback.panel.Platform().WaitCount() - waitsBefore, waits);
+        QTEST(playback.panel.Platform().PumpCount() - pumpsBefore, "pumps");
+        QTEST(playback.panel.Platform().WaitCount() - waitsBefore, "waits");
     }
 
     // A paused wait keeps the time it had left, however long the pause and
@@ -518,7 +508,6 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QString, line);
         QFETCH(bool, folder);
-        QFETCH(QString, sounds);
         CPlayback playback(line + QStringLiteral("\ndial 1"), folder);
         QFile::remove(playback.panel.ScriptDir() + QStringLiteral("menu.wav"));
         for (const QString& file : files) {
@@ -530,7 +519,7 @@ private slots:
                 playback.panel.WriteFile(file, WaveFile());
         }
         playback.Play();
-        QCOMPARE(playback.Sounds(), sounds);
+        QTEST(playback.Sounds(), "sounds");
         QCOMPARE(playback.panel.Status(), QStringLiteral("..."));
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
         QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));

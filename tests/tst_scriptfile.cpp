@@ -103,11 +103,10 @@ private slots:
     void saveBytes()
     {
         QFETCH(Keys, keys);
-        QFETCH(std::string, bytes);
         CRecording recording(keys, "test");
         WriteBytes(recording.Path("test.dsq"), "a much longer earlier script\r\n");
         QVERIFY(recording.script.Save());
-        QCOMPARE(ReadBytes(recording.Path("test.dsq")), bytes);
+        QTEST(ReadBytes(recording.Path("test.dsq")), "bytes");
         QCOMPARE(recording.Files(), QStringList{"test.dsq"});
 
         CDialScript loaded(recording.platform);

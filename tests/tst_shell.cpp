@@ -121,11 +121,10 @@ private slots:
     void controlsLandOnTheFace()
     {
         QFETCH(int, id);
-        QFETCH(QRect, rect);
         // The layout's 10-point font at 96 pixels per inch: 2 pixels a unit.
         CPanelHarness panel(CPanelHarness::Constructed, true, 10);
         QWidget* widget = id == 0 ? &panel.Dialog() : panel.Dialog().Control(id);
-        QCOMPARE(QRect(id == 0 ? QPoint() : widget->pos(), widget->size()), rect);
+        QTEST(QRect(id == 0 ? QPoint() : widget->pos(), widget->size()), "rect");
     }
 
     void fontsByCellHeight_data()
@@ -199,7 +198,6 @@ private slots:
         QFETCH(int, logPixelsX);
         QFETCH(int, depth);
         QFETCH(int, pointSize);
-        QFETCH(QStringList, warnings);
         QStringList shown;
         const CDialogLayout layout = CDialerApp::CheckDisplay(
             CMediaCatalogue::PanelLayout(), logPixelsX, depth, [&](const QString& caption, const QString& text) {
@@ -208,7 +206,7 @@ private slots:
             });
         QCOMPARE(layout.pointSize, pointSize);
         QCOMPARE(layout.fontFace, QStringLiteral("Courier New"));
-        QCOMPARE(shown, warnings);
+        QTEST(shown, "warnings");
     }
 
     void systemMenu()
@@ -240,13 +238,12 @@ private slots:
     void systemCommands()
     {
         QFETCH(int, command);
-        QFETCH(int, aboutBoxes);
         QFETCH(bool, closes);
         CPanelHarness panel;
         int opened = 0;
         panel.Dialog().runAboutBox = [&] { ++opened; };
         panel.Dialog().OnSysCommand(command);
-        QCOMPARE(opened, aboutBoxes);
+        QTEST(opened, "aboutBoxes");
         QCOMPARE(panel.Dialog().isVisible(), !closes);
     }
 
