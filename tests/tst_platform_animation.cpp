@@ -180,19 +180,6 @@ private slots:
         QVERIFY2(timer.elapsed() >= 395, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(control.CurrentFrame(), 9);
     }
-
-    void externalTimeStopsTheOwnTimer()
-    {
-        const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(6, 6), 100);
-        CAnimateCtrl control;
-        control.Open(&clip, 1);
-        control.Play(0, CAnimateCtrl::LastFrame, 1);
-        control.SetExternalTime(true);
-        QTest::qWait(150);
-        QCOMPARE(control.CurrentFrame(), 0);
-        control.SetExternalTime(false);
-        QTRY_COMPARE_WITH_TIMEOUT(control.CurrentFrame(), 9, 5000);
-    }
 };
 
 QTEST_MAIN(TestPlatformAnimation)

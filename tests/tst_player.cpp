@@ -55,20 +55,9 @@ double ToneMs(const CKeyTableRow& key)
 
 QString ModeName(DialMode mode)
 {
-    switch (mode) {
-    case ModeIdle:
-        return QStringLiteral("idle");
-    case ModePlaying:
-        return QStringLiteral("playing");
-    case ModePaused:
-        return QStringLiteral("paused");
-    case ModeRepeat:
-        return QStringLiteral("repeat");
-    case ModeLoading:
-        return QStringLiteral("loading");
-    default:
-        return QString::number(mode);
-    }
+    static const std::map<DialMode, const char*> names{
+        {ModeIdle, "idle"}, {ModePlaying, "playing"}, {ModePaused, "paused"}, {ModeRepeat, "repeat"}};
+    return names.count(mode) ? QString::fromLatin1(names.at(mode)) : QString::number(mode);
 }
 
 // A panel with one script "t.dsq" loaded through the script list, as a user
@@ -81,17 +70,12 @@ public:
     {
         panel.WriteFile(QStringLiteral("t.dsq"), ScriptFile(lines));
         panel.WriteFile(QStringLiteral("menu.wav"), WaveFile());
-        Load();
-        QObject::connect(panel.Controls().lineList, &QListWidget::currentRowChanged, [this](int row) {
-            if (row >= 0)
-                m_rows << row + 1;
-        });
-    }
-
-    void Load()
-    {
         panel.Click(IdLoad);
         panel.Key(Qt::Key_Return);
+        QObject::connect(panel.Controls().lineList, &QListWidget::currentRowChanged, [this](int row) {
+            if (row >= 0)
+                m_rows << QString::number(row + 1);
+        });
     }
 
     // Clicks PLAY with actions at milliseconds after the click, as
@@ -136,13 +120,7 @@ public:
     }
 
     // The line numbers selected in the line list, in order: "1 2 3 2 3 4".
-    QString Lines() const
-    {
-        QStringList lines;
-        for (const int line : m_rows)
-            lines << QString::number(line);
-        return lines.join(QLatin1Char(' '));
-    }
+    QString Lines() const { return m_rows.join(QLatin1Char(' ')); }
 
     QString Probes() const { return m_probes.join(QLatin1Char('|')); }
 
@@ -194,7 +172,7 @@ private:
     }
 
     std::uint32_t m_start = 0;
-    QList<int> m_rows;
+    QStringList m_rows;
     QStringList m_probes;
 };
 

@@ -151,21 +151,6 @@ private slots:
         QVERIFY(QFontMetrics(font).height() > cellHeight);
     }
 
-    void ownTextsFitTheInfoText()
-    {
-        // The credits and the web address are shown centred without being
-        // cut off or wrapped.
-        CPanelHarness panel;
-        QTextEdit* info = panel.Controls().infoText;
-        const int room = info->viewport()->width() - 2 * int(info->document()->documentMargin());
-        QCOMPARE(info->document()->lineCount(), 5);
-        CPanelHarness start(CPanelHarness::Constructed);
-        for (const QTextEdit* edit : {info, start.Controls().infoText}) {
-            for (const QString& line : edit->toPlainText().split(QLatin1Char('\n')))
-                QVERIFY2(QFontMetrics(edit->font()).horizontalAdvance(line) <= room, qPrintable(line));
-        }
-    }
-
     void statusTextsFitTheStatusLine()
     {
         CPanelHarness panel;
