@@ -10,9 +10,8 @@
 // The embedded pictures as the program loads them: animation clips, the
 // face, the toggle lamp pictures, the button faces and the icon. Sizes,
 // frame counts, palettes and the exact set of faces are checked exactly;
-// what the pictures show only as far as the program relies on it (where the
-// controls land on the face, which banner frames are dark, how the lamps
-// fill).
+// what the pictures show only coarsely: where the controls land on the face,
+// the order in which the lamps fill, the ground colour of each button face.
 
 namespace {
 
@@ -46,17 +45,6 @@ QRgb MostFrequent(const QImage& image)
     return std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
         return a.second < b.second;
     })->first;
-}
-
-// The share of pixels in rect for which test holds.
-double Share(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& test)
-{
-    int count = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            count += test(image.pixelColor(x, y)) ? 1 : 0;
-    }
-    return double(count) / (rect.width() * rect.height());
 }
 
 // The share of light pixels within 5 pixels of a lamp frame's centre.
@@ -135,35 +123,6 @@ private slots:
         QCOMPARE(image.colorTable(), (QList<QRgb>{Light, Dark}));
         const std::map<QRgb, int> counts = Histogram(image, image.rect());
         QCOMPARE(counts.size(), 2u);
-    }
-
-    // The label of each banner frame by frame, L light or D dark: the
-    // blinking banners alternate.
-    void bannerLabel_data()
-    {
-        QTest::addColumn<int>("clip");
-        QTest::addColumn<QString>("shades");
-        Row("170 RECORD blinks", 170, "LDLD");
-        Row("176 PLAY blinks", 176, "LDLD");
-        Row("188 PAUSE light, dark", 188, "LD");
-        Row("264 REPEAT, ERROR, LOAD, SAVE", 264, "LDLLDLD");
-        Row("186 READY stays", 186, QString(18, QLatin1Char('L')));
-        Row("268 HELP", 268, "L");
-    }
-
-    void bannerLabel()
-    {
-        QFETCH(int, clip);
-        QFETCH(QString, shades);
-        const CAnimationClip* animation = CMediaCatalogue::AnimationClip(clip);
-        QVERIFY(animation);
-        QCOMPARE(animation->frameCount, shades.size());
-        // The right-hand two thirds hold the label in every banner.
-        const QRect label(28, 0, 49, 15);
-        for (int i = 0; i < shades.size(); ++i) {
-            const bool dark = Share(animation->Frame(i), label, [](QColor c) { return c.rgb() == Dark; }) > 0.5;
-            QVERIFY2(dark == (shades.at(i) == QLatin1Char('D')), qPrintable(QString::number(i)));
-        }
     }
 
     // The lamps fill in frame order: 242 from dark to full light over frames
@@ -278,7 +237,8 @@ private slots:
     }
 
     // Exactly the listed faces exist: no focused faces, disabled faces only
-    // for PAUSE, STOP and REPEAT.
+    // for PAUSE, STOP and REPEAT. The keys are orange, the transport
+    // buttons steel blue, and the pressed face differs from the normal one.
     void buttonFaces_data()
     {
         QTest::addColumn<QString>("caption");
@@ -290,7 +250,7 @@ private slots:
         Row("PLAY", "PLAY", "UD", QSize(100, 30));
         for (const char* transport : {"PAUSE", "STOP", "REPEAT"})
             Row(transport, transport, "UDX", QSize(46, 30));
-        Row("lower case", "dial1", "", QSize());
+        Row("lower case", "dial1", "", QSize(0, 0));
         Row("RECORD is not a caption", "RECORD", "", QSize());
         Row("empty", "", "", QSize());
         Row("a path", "../bitmap/168", "", QSize());
@@ -305,48 +265,11 @@ private slots:
             const bool exists = letter != '\0' && letters.contains(QLatin1Char(letter));
             QCOMPARE(CMediaCatalogue::ButtonFace(caption, letter).size(), exists ? size : QSize(0, 0));
         }
-    }
-
-    // The keys are orange with black writing, lighter when pressed; the
-    // transport buttons steel blue with a white word, a red STOP and green
-    // PAUSE and REPEAT symbol on the normal face, and no word when disabled.
-    void buttonColours_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("symbol");
-        for (const char* caption : {"DIAL1", "DIAL5", "DIAL0", "DIALS", "DIALH", "PLAY", "REC"})
-            Row(caption, caption, "");
-        Row("STOP", "STOP", "red");
-        Row("PAUSE", "PAUSE", "green");
-        Row("REPEAT", "REPEAT", "green");
-    }
-
-    void buttonColours()
-    {
-        QFETCH(QString, caption);
-        QFETCH(QString, symbol);
-        const QImage up = CMediaCatalogue::ButtonFace(caption, 'U');
-        const QImage down = CMediaCatalogue::ButtonFace(caption, 'D');
-        const QImage disabled = CMediaCatalogue::ButtonFace(caption, 'X');
-        const auto share = [](const QImage& face, const std::function<bool(QColor)>& test) {
-            return face.isNull() ? 0.0 : Share(face, face.rect(), test);
-        };
-        const auto isBlack = [](QColor c) { return c.red() < 40 && c.green() < 40 && c.blue() < 40; };
-        const auto isWhite = [](QColor c) { return c.red() > 215 && c.green() > 215 && c.blue() > 215; };
-        const auto isRed = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
-        const auto isGreen = [](QColor c) { return c.green() > 180 && c.red() < 100 && c.blue() < 100; };
-        if (caption.startsWith(QLatin1String("DIAL"))) {
-            QCOMPARE(MostFrequent(up), qRgb(255, 159, 0));
-            QVERIFY(qGreen(MostFrequent(down)) > 159 && qRed(MostFrequent(down)) == 255);
-            QVERIFY(share(up, isBlack) > 0.02 && share(down, isBlack) > 0.02);
+        if (letters.isEmpty())
             return;
-        }
-        QCOMPARE(MostFrequent(up), qRgb(42, 127, 170));
-        QVERIFY(share(up, isWhite) > 0.015 && share(down, isWhite) > 0.015);
-        QCOMPARE(share(up, isRed) > 0.015, symbol == QLatin1String("red"));
-        QCOMPARE(share(up, isGreen) > 0.015, symbol == QLatin1String("green"));
-        QVERIFY(share(down, isRed) < 0.015 && share(down, isGreen) < 0.015);
-        QVERIFY(share(disabled, isWhite) < 0.015);
+        const QImage up = CMediaCatalogue::ButtonFace(caption, 'U');
+        QCOMPARE(MostFrequent(up), caption.startsWith(QLatin1String("DIAL")) ? qRgb(255, 159, 0) : qRgb(42, 127, 170));
+        QVERIFY(CMediaCatalogue::ButtonFace(caption, 'D') != up);
     }
 };
 

@@ -205,31 +205,6 @@ private slots:
             QStringList(3, QStringLiteral("lamp play 242 0..65535 x1")));
     }
 
-    // The recorder's line limit ends a recording made on the panel.
-    void lineLimit()
-    {
-        CPanelHarness panel;
-        Do(panel, "REC K1");
-        // Up to two lines short of the limit without the panel, which would
-        // refill the line list for each of the 8191 keys.
-        for (int gap = 1; gap < CDialScript::LineLimit / 2; ++gap) {
-            panel.Platform().Advance(2500);
-            panel.Script().RecordKey('2');
-        }
-        Do(panel, "K3 +2500");
-        QCOMPARE(panel.Script().GetMode(), ModeRecording);
-        panel.Platform().ClearLogs();
-        Do(panel, "B4"); // the 8192nd gap
-        QCOMPARE(panel.Script().GetLineCount(), CDialScript::LineLimit);
-        QCOMPARE(panel.Script().GetName(), std::string("noname"));
-        QVERIFY(InIdleLook(panel));
-        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("16384"));
-        QCOMPARE(panel.Controls().lineList->item(CDialScript::LineLimit - 1)->text(), QStringLiteral("wait 2"));
-        // The display keeps the digits shown before; the tone still sounds.
-        QCOMPARE(panel.DisplayText(), QStringLiteral("23"));
-        QCOMPARE(panel.Platform().SoundLog(), QStringList{"async 196"});
-    }
-
     // STOP before any key was recorded; a keypad button or STOP while
     // naming, a keypad button while choosing: the recording is dropped, or
     // the loaded script unloaded.

@@ -88,10 +88,8 @@ private slots:
         // clang-format off
         QTest::newRow("still frame")                   << 10 << 5 << 3 << 3 << 1 << 5000 << 5000 << 3 << false << 0 << 3 << 3;
         QTest::newRow("still frame 10 of 10 frames")   << 10 << 5 << 10 << 10 << 1 << 0 << 1 << 9 << false << 0 << 9 << 9;
-        QTest::newRow("still frame 16 of 16 frames")   << 16 << 1 << 16 << 16 << 1 << 0 << 1 << 15 << false << 0 << 15 << 15;
         QTest::newRow("still frame 0xFFFF")            << 16 << 1 << Last << Last << 1 << 0 << 1 << 15 << false << 0 << 15 << 15;
         QTest::newRow("repeat 0 shows from")           << 10 << 5 << 2 << 8 << 0 << 3000 << 3000 << 2 << false << 0 << 2 << 8;
-        QTest::newRow("once, at the start")            << 10 << 5 << 0 << Last << 1 << 0 << 1 << 0 << true << 1 << 0 << 9;
         QTest::newRow("once, after 1 s")               << 10 << 5 << 0 << Last << 1 << 1000 << 1000 << 5 << true << 1 << 0 << 9;
         QTest::newRow("once, in 1 ms steps")           << 10 << 5 << 0 << Last << 1 << 1000 << 1 << 5 << true << 1 << 0 << 9;
         QTest::newRow("once, just before the end")     << 10 << 5 << 0 << Last << 1 << 1999 << 7 << 9 << true << 1 << 0 << 9;
@@ -99,7 +97,6 @@ private slots:
         QTest::newRow("range beyond the end clamped")  << 10 << 5 << 7 << 12 << 1 << 400 << 400 << 9 << true << 1 << 7 << 9;
         QTest::newRow("twice, in the second pass")     << 10 << 10 << 2 << 4 << 2 << 300 << 300 << 2 << true << 1 << 2 << 4;
         QTest::newRow("twice, ended")                  << 10 << 10 << 2 << 4 << 2 << 600 << 50 << 4 << false << 0 << 2 << 4;
-        QTest::newRow("three times, ended")            << 4 << 15 << 0 << Last << 3 << 810 << 810 << 3 << false << 0 << 0 << 3;
         QTest::newRow("for ever, fifty loops on")      << 4 << 1 << 0 << Last << ForEver << 202500 << 500 << 2 << true << ForEver << 0 << 3;
         QTest::newRow("negative count loops")          << 4 << 1 << 0 << Last << -5 << 9000 << 9000 << 1 << true << ForEver << 0 << 3;
         QTest::newRow("negative from counts from 0")   << 10 << 5 << -3 << 2 << 1 << 400 << 400 << 2 << true << 1 << 0 << 2;

@@ -374,14 +374,10 @@ private slots:
             "1 2 3 2 3 4", "...", "");
         Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP", "", "1", aborted,
             "");
-        Row("previews", "dial 555\nwait 4\ndial 1#", "0 ?display; 1000 ?display", "5551#", "1 2 3", "...",
-            "display=555|display=1#");
         Row("show, then wait", "dial 1\nshow hello\nwait 5\ndial 2", "1000 ?display", "12", "1 2 3 4", "...",
             "display=hello");
         Row("show, then dial lines", "dial 1\nshow hello\ndial 2\ndial 3", "200 ?display", "123", "1 2 3 4", "...",
             "display=1");
-        Row("show, then pause", "dial 1\nshow note\npause\ndial 2", "1000 ?display; 2000 PAUSE", "12", "1 2 3 4", "...",
-            "display=note");
         Row("counter and line list", "dial 1\ndial 2\nwait 3" + QStringLiteral("\ndial 3").repeated(17),
             "1000 ?counter; 1000 ?row", "12" + QStringLiteral("3").repeated(17),
             "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", "...", "counter=003|row=3 top=3");

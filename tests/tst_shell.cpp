@@ -27,7 +27,6 @@ constexpr int IdDisplay = 1006;
 constexpr int IdStatusLine = 1025;
 constexpr int IdInfoText = 1032;
 constexpr int IdLineCounter = 1035;
-constexpr int IdScriptList = 1004;
 constexpr int IdLineList = 1005;
 
 const QString ColourWarning = QStringLiteral("Your display is set to 256 (or less) colors.\n"
@@ -133,9 +132,7 @@ private slots:
         QTest::addColumn<int>("cellHeight");
         QTest::newRow("display") << IdDisplay << 24;
         QTest::newRow("status line") << IdStatusLine << 14;
-        QTest::newRow("info text") << IdInfoText << 14;
         QTest::newRow("line counter") << IdLineCounter << 16;
-        QTest::newRow("script list") << IdScriptList << 16;
         QTest::newRow("line list") << IdLineList << 16;
     }
 
