@@ -1,12 +1,12 @@
 #include "CFakePlatform.h"
-#include "SyntheticMedia.h"
 #include "TestRows.h"
+#include "media/CMediaCatalogue.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The fake platform's clock, on which every timing the other tests assert
 // rests: exact sound lengths, scheduled actions, waits in virtual time.
+// (Wave file lengths show in the player's play-line rows.)
 class TestPlatformFake : public QObject {
     Q_OBJECT
 
@@ -19,7 +19,6 @@ private slots:
         QTest::addColumn<int>("count");
         Row("one tone", 1137, 1);
         Row("a thousand tones", 1155, 1000);
-        Row("an empty clip", 0, 3);
     }
 
     void syncClipsAdvanceTheClockExactly()
@@ -35,31 +34,6 @@ private slots:
         QVERIFY(std::abs(platform.PreciseTime() - expected) < 1e-3);
         QCOMPARE(platform.TimeGetTime(), std::uint32_t(expected));
         QCOMPARE(platform.Sounds().size(), std::size_t(count));
-    }
-
-    // Wave files last as long as their samples at their own rate; a file that
-    // cannot be decoded takes no time, as on the real platform.
-    void waveFilesLastTheirLength_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<double>("ms");
-        using SyntheticMedia::Level;
-        Row("44100 Hz stereo", SyntheticMedia::Wave16(Level(2 * 11025, 1), 44100, 2), 250.0);
-        Row("8-bit 8000 Hz", SyntheticMedia::Wave(QByteArray(4000, 'x'), 8000, 1, 8), 500.0);
-        Row("damaged", QByteArray("RIFF\x10\0\0\0WAVEdata", 16), 0.0);
-    }
-
-    void waveFilesLastTheirLength()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(double, ms);
-        QTemporaryDir dir;
-        QFile file(dir.filePath("a.wav"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        CFakePlatform platform;
-        platform.PlayWaveFileSync(QFile::encodeName(file.fileName()).toStdString());
-        QVERIFY(std::abs(platform.PreciseTime() - ms) < 1e-6);
     }
 
     // A 70-second wait of the player's kind, with actions scheduled in it:

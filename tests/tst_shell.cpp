@@ -377,8 +377,6 @@ private slots:
         QTest::newRow("arrows, then Enter")
             << QPoint() << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Up, Qt::Key_Return}
             << QPoint(2 * CWindowMover::ArrowStep, -CWindowMover::ArrowStep);
-        QTest::newRow("arrows and mouse")
-            << QPoint(-10, 4) << QList<int>{Qt::Key_Down} << QPoint(-10, 4 + CWindowMover::ArrowStep);
         QTest::newRow("Escape puts it back") << QPoint(30, 20) << QList<int>{Qt::Key_Left, Qt::Key_Escape} << QPoint();
     }
 
