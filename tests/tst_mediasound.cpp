@@ -1,5 +1,6 @@
 #include "TestRows.h"
 #include "media/CMediaCatalogue.h"
+#include "playback/CKeyTable.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -199,23 +200,21 @@ private slots:
         QCOMPARE(static_cast<int>(Decode(wave).size()), samples);
     }
 
+    // Each key's tone, as the key table names it, holds its row's and its
+    // column's frequency of the telephone keypad.
     void keyTone_data()
     {
         QTest::addColumn<int>("clip");
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
-        Row("1", 193, 697.0, 1209.0);
-        Row("2", 194, 697.0, 1336.0);
-        Row("3", 195, 697.0, 1477.0);
-        Row("4", 196, 770.0, 1209.0);
-        Row("5", 197, 770.0, 1336.0);
-        Row("6", 198, 770.0, 1477.0);
-        Row("7", 199, 852.0, 1209.0);
-        Row("8", 200, 852.0, 1336.0);
-        Row("9 is 192", 192, 852.0, 1477.0);
-        Row("0 is 201", 201, 941.0, 1336.0);
-        Row("* is 247", 247, 941.0, 1209.0);
-        Row("# is 246", 246, 941.0, 1477.0);
+        const std::string keypad = "123456789*0#";
+        const double rows[] = {697, 770, 852, 941}, columns[] = {1209, 1336, 1477};
+        for (const CKeyTableRow& key : CKeyTable::Rows()) {
+            const std::size_t at = keypad.find(key.character);
+            if (at == std::string::npos)
+                qFatal("%c is no key of the keypad", key.character);
+            QTest::addRow("%c is %d", key.character, key.toneClip) << key.toneClip << rows[at / 3] << columns[at % 3];
+        }
     }
 
     void keyTone()
