@@ -1,68 +1,40 @@
-#include "CFakePlatform.h"
+#include "CPanelHarness.h"
 
 #include "media/CMediaCatalogue.h"
 #include "panel/CNameEdit.h"
 #include "platform/CAnimateCtrl.h"
 #include "shell/CBitmapButton.h"
 #include "shell/CCaptionStatic.h"
-#include "shell/CDialerDlg.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
 namespace {
 
-// The fake platform that notes, at every hold, which buttons are shown
-// pressed and what the status line and STOP show.
-class CHoldWatch : public CFakePlatform {
-public:
-    QStringList holds;
-    CDialerDlg* dialog = nullptr;
-
-    void Hold(int ms) override
-    {
-        QStringList pressed;
-        for (const CBitmapButton* button : dialog->findChildren<CBitmapButton*>()) {
-            if (button->isDown())
-                pressed << button->text();
-        }
-        holds << QStringLiteral("%1 %2ms %3 %4")
-                     .arg(pressed.join(QLatin1Char('+')))
-                     .arg(ms)
-                     .arg(dialog->Panel().controls.statusLine->text())
-                     .arg(dialog->Panel().controls.stop->isEnabled() ? QStringLiteral("stop") : QStringLiteral("-"));
-        CFakePlatform::Hold(ms);
-    }
-};
-
-// A shown panel whose opening sequence the test runs itself.
-class CIntroPanel {
-public:
+// A shown panel whose opening sequence the test runs itself. At every hold
+// it notes which buttons are shown pressed and what the status line and
+// STOP show.
+struct CIntroPanel {
     CIntroPanel()
-        : m_previous(QDir::currentPath())
     {
-        QDir::setCurrent(m_dir.path());
-        CDialogLayout layout = CMediaCatalogue::PanelLayout();
-        layout.pointSize = 10;
-        dialog = std::make_unique<CDialerDlg>(platform, layout);
-        platform.dialog = dialog.get();
-        dialog->Panel().controls.introReel->setObjectName(QStringLiteral("reel"));
-        dialog->SkipIntro();
-        dialog->show();
-        QApplication::setActiveWindow(dialog.get());
-        (void)QTest::qWaitForWindowActive(dialog.get());
+        platform.onHold = [this](int ms) {
+            QStringList pressed;
+            for (const CBitmapButton* button : dialog.findChildren<CBitmapButton*>()) {
+                if (button->isDown())
+                    pressed << button->text();
+            }
+            const CPanelControls& c = harness.Controls();
+            holds << QStringLiteral("%1 %2ms %3 %4")
+                         .arg(pressed.join(QLatin1Char('+')))
+                         .arg(ms)
+                         .arg(c.statusLine->text(), c.stop->isEnabled() ? QStringLiteral("stop") : QStringLiteral("-"));
+        };
+        harness.Controls().introReel->setObjectName(QStringLiteral("reel"));
+        dialog.SkipIntro();
+        harness.Show();
     }
-    ~CIntroPanel()
-    {
-        dialog.reset();
-        QDir::setCurrent(m_previous);
-    }
-    CIntroPanel(const CIntroPanel&) = delete;
-    CIntroPanel& operator=(const CIntroPanel&) = delete;
 
     // A mouse movement over the panel at a virtual time. Every movement of
     // the test program goes to a new place: a move to where the pointer
@@ -72,7 +44,7 @@ public:
         platform.At(ms, [this] {
             static int moves = 0;
             ++moves;
-            QTest::mouseMove(dialog.get(), QPoint(30 + moves % 100, 100 + moves / 100));
+            QTest::mouseMove(&dialog, QPoint(30 + moves % 100, 100 + moves / 100));
         });
     }
 
@@ -80,16 +52,14 @@ public:
     double RunIntro()
     {
         platform.ClearLogs();
-        dialog->OnIntro();
+        dialog.OnIntro();
         return platform.PreciseTime();
     }
 
-    CHoldWatch platform;
-    std::unique_ptr<CDialerDlg> dialog;
-
-private:
-    QString m_previous;
-    QTemporaryDir m_dir;
+    CPanelHarness harness{CPanelHarness::Constructed};
+    CFakePlatform& platform = harness.Platform();
+    CDialerDlg& dialog = harness.Dialog();
+    QStringList holds;
 };
 
 } // namespace
@@ -106,7 +76,7 @@ private slots:
     void wholeSequence()
     {
         CIntroPanel panel;
-        const CPanelControls& c = panel.dialog->Panel().controls;
+        const CPanelControls& c = panel.harness.Controls();
         panel.MouseMoveAt(5000);
         QVERIFY(c.introReel->isVisible());
         panel.RunIntro();
@@ -114,7 +84,7 @@ private slots:
         for (const char* key : {"DIAL1", "DIAL2", "DIAL3", "DIAL6", "DIAL5", "DIAL4", "DIAL7", "DIAL8", "DIAL9",
                  "DIALH", "DIAL0", "DIALS"})
             expected << QStringLiteral("%1 100ms ... stop").arg(QLatin1String(key));
-        QCOMPARE(panel.platform.holds, expected);
+        QCOMPARE(panel.holds, expected);
         QCOMPARE(panel.platform.SoundLog(), QStringList{"async 262"});
         QCOMPARE(panel.platform.Sounds().front().time, 0u);
         QCOMPARE(panel.platform.AnimationLog(), (QStringList{"reel play 245 0..65535 x1", "reel open 0"}));
@@ -127,8 +97,8 @@ private slots:
         for (const QAbstractButton* button : {c.stop, c.pause, c.repeat})
             QVERIFY(!button->isEnabled());
         QVERIFY(c.play->isEnabled() && c.rec->isEnabled());
-        QVERIFY(!panel.dialog->IntroRunning());
-        QCOMPARE(panel.dialog->Script().GetMode(), ModeIdle);
+        QVERIFY(!panel.dialog.IntroRunning());
+        QCOMPARE(panel.dialog.Script().GetMode(), ModeIdle);
     }
 
     void endsOnTheFirstMouseMove_data()
@@ -154,14 +124,12 @@ private slots:
     void eventsDuringTheWait_data()
     {
         QTest::addColumn<QString>("event");
-        QTest::addColumn<QStringList>("sounds");
         QTest::addColumn<bool>("lampToggled");
         QTest::addColumn<bool>("closed");
-        const QStringList blips{"async 262"};
-        QTest::newRow("keypad 5 does nothing") << "keypad 5" << blips << false << false;
-        QTest::newRow("keypad divide does nothing") << "keypad /" << blips << false << false;
-        QTest::newRow("a click reaches the toggle lamp") << "lamp" << blips << true << false;
-        QTest::newRow("Escape closes the panel") << "escape" << blips << false << true;
+        QTest::newRow("keypad 5 does nothing") << "keypad 5" << false << false;
+        QTest::newRow("keypad divide does nothing") << "keypad /" << false << false;
+        QTest::newRow("a click reaches the toggle lamp") << "lamp" << true << false;
+        QTest::newRow("Escape closes the panel") << "escape" << false << true;
     }
 
     void eventsDuringTheWait()
@@ -170,7 +138,7 @@ private slots:
         QFETCH(bool, lampToggled);
         QFETCH(bool, closed);
         CIntroPanel panel;
-        CDialerDlg& dialog = *panel.dialog;
+        CDialerDlg& dialog = panel.dialog;
         const auto send = [](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
             QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
             QApplication::sendEvent(QApplication::focusWidget(), &press);
@@ -188,7 +156,7 @@ private slots:
         });
         panel.MouseMoveAt(3000);
         const double end = panel.RunIntro();
-        QTEST(panel.platform.SoundLog(), "sounds");
+        QCOMPARE(panel.platform.SoundLog(), QStringList{"async 262"});
         QCOMPARE(dialog.Panel().displayText, std::string());
         const auto* lamp = static_cast<CCaptionStatic*>(dialog.Control(CCaptionStatic::ToggleLamp));
         QCOMPARE(lamp->Picture(), int(lampToggled ? Bitmap::LampBox : Bitmap::LampSpeaker));

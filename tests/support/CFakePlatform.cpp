@@ -214,6 +214,8 @@ void CFakePlatform::WaitForEvents(int timeoutMs)
 
 void CFakePlatform::Hold(int ms)
 {
+    if (onHold)
+        onHold(ms);
     if (ms > 0)
         AdvanceNs(std::int64_t(ms) * NsPerMs);
 }

@@ -104,6 +104,9 @@ public:
     // How often the logic pumped and waited.
     int PumpCount() const { return m_pumps; }
     int WaitCount() const { return m_waits; }
+    // Called at the start of every Hold with its milliseconds, so that a
+    // test can look at the screen while the logic holds it.
+    std::function<void(int ms)> onHold;
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
