@@ -16,49 +16,35 @@
 
 namespace {
 
-constexpr int IdRec = 1019;
-constexpr int IdPause = 1020;
-constexpr int IdStop = 1021;
-constexpr int IdRepeat = 1022;
-constexpr int IdDisplay = 1006;
-
 // Carries out a user's steps, separated by blanks: "+N" lets N ms pass,
 // "Kc" presses key c of the numeric keypad ('#' is its divide key), "Bc"
-// clicks the keypad button of key c, "REC", "STOP", "PAUSE", "REPEAT" click
-// their buttons, "T:text" types text, "BS" is Backspace, "ENTER" is Return,
-// "DOWN" the down arrow, "CLICKn" and "DOUBLEn" click and double-click entry
-// n of the script list, "DISPLAY" clicks the display.
+// clicks the keypad button of key c, "REC", "STOP", "PAUSE", "REPEAT" and
+// "DISPLAY" click those controls, "T:text" types text, "BS", "ENTER" and
+// "DOWN" press Backspace, Return and the down arrow, "CLICKn" and "DOUBLEn"
+// click and double-click entry n of the script list.
 void Do(CPanelHarness& panel, const QString& steps)
 {
+    static const std::map<QString, int> controls{
+        {"REC", 1019}, {"PAUSE", 1020}, {"STOP", 1021}, {"REPEAT", 1022}, {"DISPLAY", 1006}};
+    static const std::map<QString, int> keys{
+        {"BS", Qt::Key_Backspace}, {"ENTER", Qt::Key_Return}, {"DOWN", Qt::Key_Down}};
     for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
         if (step.startsWith('+'))
             panel.Platform().Advance(step.mid(1).toUInt());
+        else if (controls.count(step))
+            panel.Click(controls.at(step));
+        else if (keys.count(step))
+            panel.Key(keys.at(step));
         else if (step.size() == 2 && step.startsWith('K'))
             panel.Keypad(step.at(1) == '#' ? '/' : step.at(1).toLatin1());
-        else if (step.size() == 2 && step.startsWith('B') && step != "BS")
+        else if (step.size() == 2 && step.startsWith('B'))
             panel.Click(CKeyTable::FromCharacter(step.at(1).toLatin1())->controlId);
-        else if (step == "REC")
-            panel.Click(IdRec);
-        else if (step == "STOP")
-            panel.Click(IdStop);
-        else if (step == "PAUSE")
-            panel.Click(IdPause);
-        else if (step == "REPEAT")
-            panel.Click(IdRepeat);
         else if (step.startsWith("T:"))
             panel.Type(step.mid(2));
-        else if (step == "BS")
-            panel.Key(Qt::Key_Backspace);
-        else if (step == "ENTER")
-            panel.Key(Qt::Key_Return);
-        else if (step == "DOWN")
-            panel.Key(Qt::Key_Down);
         else if (step.startsWith("CLICK"))
             panel.ClickEntry(step.mid(5).toInt());
         else if (step.startsWith("DOUBLE"))
             panel.DoubleClickEntry(step.mid(6).toInt());
-        else if (step == "DISPLAY")
-            panel.Click(IdDisplay);
         else
             QFAIL(qPrintable("unknown step " + step));
     }
@@ -179,7 +165,7 @@ private slots:
         QVERIFY(!panel.Controls().lineList->isHidden());
         const int lines = int(bytes.count('\n'));
         QCOMPARE(panel.Controls().lineList->count(), lines);
-        QCOMPARE(panel.Controls().lineCounter->text(), CPanelModes::FormatCount(lines).c_str());
+        QCOMPARE(panel.Controls().lineCounter->text(), QString::asprintf("%03d", lines));
         QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 6..6 x1"));
         const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
         QCOMPARE(panel.Platform().SoundLog(), sounds);

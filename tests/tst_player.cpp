@@ -466,13 +466,16 @@ private slots:
         row("name lowered", {"menu.wav"}, "PLAY \"MENU.WAV\"", menu);
         row("mixed-case file", {"Menu.WAV"}, "play \"menu.wav\"", "{./script/Menu.WAV}1");
         row("exact name first", {"MENU.WAV", "menu.wav"}, "play \"Menu.wav\"", menu);
-        row("text around the quotes", {"a b.wav"}, "play it \"a b.wav\" now", "{./script/a b.wav}1");
+        row("text around the quotes", {"a b.wav"}, "play it \"a b.wav\" now \"x.wav\"", "{./script/a b.wav}1");
+        row("five characters", {"a.wav"}, "play \"a.wav\"", "{./script/a.wav}1");
         row("not a wave, still goes on", {"!menu.wav"}, "play \"menu.wav\"", menu);
         row("no script folder", {"menu.wav"}, "play \"menu.wav\"", "{menu.wav}1", false);
         row("missing", {}, "play \"menu.wav\"", "");
         row("only .wav", {".wav"}, "play \".wav\"", "");
         row("mp3", {"menu.mp3"}, "play \"menu.mp3\"", "");
         row("no quotes", {"menu.wav"}, "play menu.wav", "");
+        row("one quote", {"menu.wav"}, "play \"menu.wav", "");
+        row("wav not at the end", {"menu.wav2"}, "play \"menu.wav2\"", "");
         row("wildcards are literal", {"menu.wav"}, "play \"*.wav\"", "");
         row("a directory", {"dir.wav/"}, "play \"dir.wav\"", "");
     }

@@ -8,7 +8,8 @@ Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(CScriptLine::Command)
 
 // How the player reads one line, as GetLine hands it over. The player tests
-// run the same rules end to end; these rows pin the parsing edge cases.
+// run the rules end to end (the issue's examples, play lines); these rows
+// pin the remaining parsing edge cases.
 class TestScriptLine : public QObject {
     Q_OBJECT
 
@@ -27,9 +28,7 @@ private slots:
         QTest::addColumn<std::string>("text");
         QTest::addColumn<CScriptLine::Command>("command");
         QTest::newRow("dial") << "dial 555"s << CScriptLine::Dial;
-        QTest::newRow("dialled") << "dialled 12"s << CScriptLine::Dial;
         QTest::newRow("word alone") << "dial"s << CScriptLine::Dial;
-        QTest::newRow("waiting") << "waiting"s << CScriptLine::Wait;
         QTest::newRow("pause") << "pause"s << CScriptLine::Pause;
         QTest::newRow("paus is short") << "paus"s << CScriptLine::None;
         QTest::newRow("show") << "show hi"s << CScriptLine::Show;
@@ -64,16 +63,13 @@ private slots:
     {
         QTest::addColumn<std::string>("text");
         QTest::addColumn<int>("ms");
-        QTest::newRow("no number") << "wait"s << 0;
         QTest::newRow("zero") << "wait 0"s << 0;
         QTest::newRow("three") << "wait 3"s << 3000;
         QTest::newRow("negative") << "wait -5"s << -5000;
         QTest::newRow("plus sign") << "wait +4"s << 4000;
-        QTest::newRow("rest ignored") << "wait 3x"s << 3000;
         QTest::newRow("blanks and tabs") << "wait \t 12 s"s << 12000;
         QTest::newRow("no digits") << "waiting"s << 0;
         QTest::newRow("sign without digits") << "wait -"s << 0;
-        QTest::newRow("saturates") << "wait 99999999"s << 2147483000;
         QTest::newRow("largest") << "wait 2147483"s << 2147483000;
         QTest::newRow("one more") << "wait 2147484"s << 2147483000;
         QTest::newRow("very long number") << "wait 123456789012345678901234567890"s << 2147483000;
@@ -84,22 +80,6 @@ private slots:
     {
         QFETCH(std::string, text);
         QTEST(int(CScriptLine::WaitMs(text)), "ms");
-    }
-
-    // "-": the line cannot be played.
-    void playFileName_data()
-    {
-        Rows("name",
-            {{"play \"menu.wav\"", "menu.wav"}, {"play \"MENU.WAV\"", "menu.wav"}, {"play \".wav\"", "-"},
-                {"play \"a.wav\"", "a.wav"}, {"play \"menu.mp3\"", "-"}, {"play menu.wav", "-"},
-                {"play \"menu.wav", "-"}, {"play it \"x y.wav\" now \"other.wav\"", "x y.wav"},
-                {"play \"menu.wav2\"", "-"}});
-    }
-
-    void playFileName()
-    {
-        QFETCH(std::string, text);
-        QTEST(CScriptLine::PlayFileName(text).value_or("-"), "name");
     }
 
     void previewText_data()
