@@ -1,49 +1,15 @@
 #include "CPanelHarness.h"
 
-#include "document/CDialScript.h"
 #include "media/CMediaCatalogue.h"
-#include "panel/CPanelState.h"
 #include "playback/CKeyTable.h"
-#include "playback/CKeypad.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
 
 constexpr int IdRec = 1019;
-
-// Notes which keypad buttons are drawn pressed while a tone sounds and while
-// the line is held silent after it.
-class CWatchingPlatform : public CFakePlatform {
-public:
-    std::array<QAbstractButton*, 12> keys{};
-    QStringList seen;
-
-    void PlayClipSync(int clip) override
-    {
-        seen << QStringLiteral("tone %1 with %2 down").arg(clip).arg(DownKeys());
-        CFakePlatform::PlayClipSync(clip);
-    }
-    void Hold(int ms) override
-    {
-        seen << QStringLiteral("hold %1 with %2 down").arg(ms).arg(DownKeys());
-        CFakePlatform::Hold(ms);
-    }
-
-private:
-    QString DownKeys() const
-    {
-        QStringList down;
-        for (const QAbstractButton* key : keys) {
-            if (key->isDown())
-                down << key->text();
-        }
-        return down.isEmpty() ? QStringLiteral("none") : down.join(',');
-    }
-};
 
 // The sound log of one key's tone, or of none for "".
 QStringList ToneOf(const QString& character)
@@ -192,44 +158,6 @@ private slots:
         if (saving)
             QCOMPARE(panel.DisplayText(), QStringLiteral("50"));
         QCOMPARE(panel.Platform().SoundLog(), QStringList(saving ? 2 : 0, QStringLiteral("beep")));
-    }
-
-    // A key sent by a script: its own button is drawn pressed for exactly
-    // its tone and released for the 70 ms of silence that follow it, so that
-    // a receiver hears repeated digits apart.
-    void sendKeyTone_data()
-    {
-        QTest::addColumn<char>("character");
-        QTest::addColumn<QStringList>("seen");
-        for (const char key : {'9', '0', '*', '#'}) {
-            const CKeyTableRow* row = CKeyTable::FromCharacter(key);
-            QTest::addRow("%c", key)
-                << key
-                << QStringList{
-                       QStringLiteral("tone %1 with %2 down").arg(row->toneClip).arg(QLatin1String(row->caption)),
-                       "hold 70 with none down"};
-        }
-        for (const char other : {' ', '-', 'a', '\0'})
-            QTest::addRow("no key %d", other) << other << QStringList{};
-    }
-
-    void sendKeyTone()
-    {
-        QFETCH(char, character);
-        QFETCH(QStringList, seen);
-        CWatchingPlatform platform;
-        CDialScript script(platform);
-        QWidget window;
-        CPanelControls controls;
-        for (std::size_t i = 0; i < controls.keys.size(); ++i) {
-            controls.keys[i] = new QPushButton(QString::fromLatin1(CKeyTable::Rows()[i].caption), &window);
-            platform.keys[i] = controls.keys[i];
-        }
-        CPanelState state(script, platform, controls);
-        CKeypad keypad(state);
-        keypad.SendKeyTone(character);
-        QCOMPARE(platform.seen, seen);
-        QCOMPARE(platform.SoundLog().size(), seen.isEmpty() ? 0 : 1);
     }
 };
 

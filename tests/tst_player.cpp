@@ -273,7 +273,19 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(QString, keys);
+        QStringList seen; // which keys are drawn pressed during each tone and hold
         CPlayback playback(script + QStringLiteral("\nwait 1"));
+        const auto down = [&playback] {
+            QStringList pressed;
+            for (const QAbstractButton* key : playback.panel.Controls().keys) {
+                if (key->isDown())
+                    pressed << key->text();
+            }
+            return pressed.join(QLatin1Char(','));
+        };
+        playback.panel.Platform().onSyncClip
+            = [&](int clip) { seen << QStringLiteral("tone %1 %2").arg(clip).arg(down()); };
+        playback.panel.Platform().onHold = [&](int ms) { seen << QStringLiteral("hold %1 %2").arg(ms).arg(down()); };
         playback.Play();
         QCOMPARE(playback.Sounds(), keys);
         const auto& sounds = playback.panel.Platform().Sounds();
@@ -294,8 +306,14 @@ private slots:
             QVERIFY2(gap >= KeyGapMs - 1 && gap <= KeyGapMs + 2,
                 qPrintable(QStringLiteral("after key %1: %2 ms of silence").arg(i + 1).arg(gap)));
         }
-        for (QAbstractButton* key : playback.panel.Controls().keys)
-            QVERIFY(!key->isDown());
+        // Each key's own button is drawn pressed for exactly its tone and
+        // released for the silence.
+        QStringList expected;
+        for (const QChar key : keys) {
+            const CKeyTableRow* row = CKeyTable::FromCharacter(key.toLatin1());
+            expected << QStringLiteral("tone %1 %2").arg(row->toneClip).arg(row->caption) << "hold 70 ";
+        }
+        QCOMPARE(seen, expected);
     }
 
     // The display while a line plays: the first line's own argument at the

@@ -123,6 +123,8 @@ void CFakePlatform::PlayClipAsync(int clip)
 void CFakePlatform::PlayClipSync(int clip)
 {
     m_sounds.push_back({SoundRequest::ClipSync, clip, {}, TimeGetTime()});
+    if (onSyncClip)
+        onSyncClip(clip);
     const auto registered = m_clipSamples.find(clip);
     const int samples
         = registered != m_clipSamples.end() ? registered->second : CMediaCatalogue::SoundClipSamples(clip);

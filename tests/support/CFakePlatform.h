@@ -104,9 +104,11 @@ public:
     // How often the logic pumped and waited.
     int PumpCount() const { return m_pumps; }
     int WaitCount() const { return m_waits; }
-    // Called at the start of every Hold with its milliseconds, so that a
-    // test can look at the screen while the logic holds it.
+    // Called at the start of every Hold with its milliseconds and of every
+    // synchronous clip with its number, so that a test can look at the
+    // screen while the logic holds it or sounds.
     std::function<void(int ms)> onHold;
+    std::function<void(int clip)> onSyncClip;
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
