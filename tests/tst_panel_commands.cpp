@@ -18,14 +18,14 @@ namespace {
 
 // Carries out a user's steps, separated by blanks: "+N" lets N ms pass,
 // "Kc" presses key c of the numeric keypad ('#' is its divide key), "Bc"
-// clicks the keypad button of key c, "REC", "STOP", "PAUSE", "REPEAT" and
-// "DISPLAY" click those controls, "T:text" types text, "BS", "ENTER" and
+// clicks the keypad button of key c, "PLAY", "REC", "STOP", "PAUSE",
+// "REPEAT" and "DISPLAY" click those controls, "T:text" types text, "BS", "ENTER" and
 // "DOWN" press Backspace, Return and the down arrow, "CLICKn" and "DOUBLEn"
 // click and double-click entry n of the script list.
 void Do(CPanelHarness& panel, const QString& steps)
 {
     static const std::map<QString, int> controls{
-        {"REC", 1019}, {"PAUSE", 1020}, {"STOP", 1021}, {"REPEAT", 1022}, {"DISPLAY", 1006}};
+        {"PLAY", 1001}, {"REC", 1019}, {"PAUSE", 1020}, {"STOP", 1021}, {"REPEAT", 1022}, {"DISPLAY", 1006}};
     static const std::map<QString, int> keys{
         {"BS", Qt::Key_Backspace}, {"ENTER", Qt::Key_Return}, {"DOWN", Qt::Key_Down}};
     for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
@@ -104,6 +104,23 @@ class TestPanelCommands : public QObject {
     Q_OBJECT
 
 private slots:
+    // The whole cycle a user makes first: record, name, save, list, load
+    // and play.
+    void recordSaveLoadPlay()
+    {
+        CPanelHarness panel;
+        QCOMPARE(panel.Status(), QStringLiteral("Load / Record Script"));
+        Do(panel, "REC +500 K1 +3500 K5 STOP T:ab.c ENTER");
+        QCOMPARE(panel.ReadFile("abc.dsq"), QByteArray("dial 1\r\r\nwait 3\r\r\ndial 5\r\r\n"));
+        Do(panel, "K# B* ENTER"); // '#' from the numeric keypad only refuses while idle
+        QCOMPARE(panel.Script().GetName(), std::string("abc"));
+        panel.Platform().ClearLogs();
+        Do(panel, "PLAY");
+        QCOMPARE(panel.Script().GetMode(), ModeIdle);
+        QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("003"));
+        QCOMPARE(panel.Platform().SoundLog(), (QStringList{"sync 193", "sync 197"}));
+    }
+
     // keys: the recording; typed: what the user types as the name ('\b' is
     // Backspace; the proposed name is selected, so typing replaces it).
     void recordNameAndSave_data()

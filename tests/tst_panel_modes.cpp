@@ -135,24 +135,6 @@ private slots:
         }
     }
 
-    // Each refresh applies its mode anew: a clip the mode runs starts again
-    // from its first frame, so every recorded key restarts the banner.
-    void refreshRestartsTheBanner()
-    {
-        CPanelHarness panel;
-        panel.NameAnimations();
-        panel.Click(1019); // REC
-        panel.Platform().ClearLogs();
-        panel.Click(1000);
-        panel.Platform().Advance(1500);
-        QCOMPARE(panel.Controls().modeBanner->CurrentFrame(), 1);
-        panel.Click(1007);
-        QCOMPARE(panel.Controls().modeBanner->CurrentFrame(), 0);
-        QCOMPARE(panel.Platform().AnimationLog().filter(QStringLiteral("banner")),
-            (QStringList{
-                "banner open 170", "banner play 170 0..65535 x-1", "banner open 170", "banner play 170 0..65535 x-1"}));
-    }
-
     void fillLineList_data()
     {
         QTest::addColumn<int>("lines");
