@@ -161,8 +161,7 @@ private slots:
         Row("168 face", 168, QSize(182, 449));
         Row("189 box on feet", 189, QSize(20, 15));
         Row("190 loudspeaker", 190, QSize(20, 15));
-        Row("128 is the icon", 128, QSize(0, 0));
-        Row("170 is a clip", 170, QSize(0, 0));
+        Row("128 is the icon, no bitmap", 128, QSize(0, 0));
     }
 
     void bitmapSize()

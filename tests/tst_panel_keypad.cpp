@@ -3,7 +3,6 @@
 #include "media/CMediaCatalogue.h"
 #include "playback/CKeyTable.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QtTest>
 

@@ -2,7 +2,6 @@
 #include "TestRows.h"
 
 #include "panel/CNameEdit.h"
-#include "platform/CAnimateCtrl.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,7 +2,6 @@
 #include "SyntheticMedia.h"
 #include "TestRows.h"
 
-#include "document/CDialScript.h"
 #include "media/CMediaCatalogue.h"
 #include "playback/CKeyTable.h"
 #include "playback/CScriptPlayer.h"

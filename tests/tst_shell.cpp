@@ -3,8 +3,6 @@
 #include "media/CMediaCatalogue.h"
 #include "panel/CNameEdit.h"
 #include "platform/CAnimateCtrl.h"
-#include "shell/CAboutDlg.h"
-#include "shell/CBitmapButton.h"
 #include "shell/CCaptionStatic.h"
 #include "shell/CDialerApp.h"
 
