@@ -3,30 +3,13 @@
 
 #include <QtTest>
 
-// The panel layout and the two strings of the catalogue. Where each control
-// lands is checked on the built panel (tst_shell) and on the face
-// (tst_mediapictures), the About box as it opens (tst_shell); here the
-// panel's frame and tab order and the strings' bytes.
-class TestMediaLayout : public QObject {
+// The two strings of the catalogue, byte for byte. The dialog layouts are
+// checked where they take effect: the built panel and the About box
+// (tst_shell) and the face under the controls (tst_mediapictures).
+class TestMediaStrings : public QObject {
     Q_OBJECT
 
 private slots:
-    void panelDialog()
-    {
-        const CDialogLayout& panel = CMediaCatalogue::PanelLayout();
-        QCOMPARE(QSize(panel.width, panel.height), QSize(91, 224));
-        QCOMPARE(panel.fontFace, QStringLiteral("Courier New"));
-        QCOMPARE(panel.pointSize, 8);
-        // Template order is the tab order.
-        QList<int> ids;
-        for (const CDialogControl& control : panel.controls)
-            ids << control.id;
-        QCOMPARE(ids,
-            (QList<int>{1000, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1016, 1001, 1019, 1020, 1021, 1022, 1004,
-                1005, 1006, 1024, 1027, 1029, 1030, 1015, 1017, 1025, 1032, 1033, 1034, 1035}));
-        QVERIFY(!panel.Control(1002));
-    }
-
     void strings_data()
     {
         QTest::addColumn<int>("id");
@@ -75,5 +58,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMediaLayout)
-#include "tst_medialayout.moc"
+QTEST_GUILESS_MAIN(TestMediaStrings)
+#include "tst_mediastrings.moc"
