@@ -68,13 +68,8 @@ QStringList ListEntries(const QListWidget* list)
     return entries;
 }
 
-// Records "K1 +3000 K2" (two lines and a wait) and stops: the panel waits for
-// a name.
-void RecordTwoGroups(CPanelHarness& panel)
-{
-    Do(panel, "REC K1 +3000 K2 STOP");
-    QCOMPARE(panel.Script().GetMode(), ModeSaving);
-}
+// Records two lines and a wait and stops: the panel waits for a name.
+constexpr const char* RecordTwoGroups = "REC K1 +3000 K2 STOP";
 
 // Puts the panel into the look a running script gives it.
 void LookPlaying(CPanelHarness& panel)
@@ -216,13 +211,12 @@ private slots:
         QTest::addColumn<QString>("cancel");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("linesShown");
-        const char* saving = "REC K1 +3000 K2 STOP";
         const char* loading = "B* ENTER B*";
         Row("recording, no key", "REC +3000", "STOP", "Script Not Recorded.", true);
-        Row("saving, digit", saving, "B5", "Script Not Saved", false);
-        Row("saving, star", saving, "B*", "Script Not Saved", false);
-        Row("saving, STOP", saving, "STOP", "Script Not Saved", false);
-        Row("saving, after typing", saving, "T:abc B#", "Script Not Saved", false);
+        Row("saving, digit", RecordTwoGroups, "B5", "Script Not Saved", false);
+        Row("saving, star", RecordTwoGroups, "B*", "Script Not Saved", false);
+        Row("saving, STOP", RecordTwoGroups, "STOP", "Script Not Saved", false);
+        Row("saving, after typing", RecordTwoGroups, "T:abc B#", "Script Not Saved", false);
         Row("loading, digit", loading, "B0", "Script Not Loaded", false);
         Row("loading, hash", loading, "B#", "Script Not Loaded", false);
     }
@@ -352,7 +346,7 @@ private slots:
         CPanelHarness panel;
         panel.WriteFile("accountname.dsq", "old");
         panel.WriteFile("bank.dsq", "old");
-        RecordTwoGroups(panel);
+        Do(panel, RecordTwoGroups);
         QCOMPARE(panel.Entries(), (QStringList{"accountname.dsq", "bank.dsq"}));
         QVERIFY(panel.Controls().scriptList->selectedItems().isEmpty());
         Do(panel, how);
@@ -394,7 +388,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, beeps);
         CPanelHarness panel;
-        RecordTwoGroups(panel);
+        Do(panel, RecordTwoGroups);
         panel.Platform().ClearLogs();
         // The proposed name is selected: what comes first replaces it.
         panel.Type(typed);
@@ -423,7 +417,7 @@ private slots:
         QFETCH(QString, cause);
         CPanelHarness panel;
         panel.NameAnimations();
-        RecordTwoGroups(panel);
+        Do(panel, RecordTwoGroups);
         Do(panel, "T:bank");
         const QString dir = panel.ScriptDir();
         if (cause == "gone")

@@ -46,9 +46,9 @@ QString FontWarning(int logPixelsX)
         .arg(logPixelsX);
 }
 
-CCaptionStatic* Chrome(CPanelHarness& panel, int id)
+CCaptionStatic* Lamp(CPanelHarness& panel)
 {
-    return static_cast<CCaptionStatic*>(panel.Dialog().Control(id));
+    return static_cast<CCaptionStatic*>(panel.Dialog().Control(CCaptionStatic::ToggleLamp));
 }
 
 // Runs check once the next modal loop (a menu or a dialog) has started, then
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(c.modeBanner->Clip(), int(Clip::BannerReady));
         QVERIFY(c.modeBanner->IsPlaying() && c.modeBanner->RepeatsLeft() == CAnimateCtrl::ForEver);
         QCOMPARE(c.introReel->Clip(), int(Clip::IntroReel));
-        QCOMPARE(Chrome(panel, CCaptionStatic::ToggleLamp)->Picture(), int(Bitmap::LampSpeaker));
+        QCOMPARE(Lamp(panel)->Picture(), int(Bitmap::LampSpeaker));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Pelmora"));
         QCOMPARE(panel.Script().GetMode(), ModeIdle);
 
@@ -336,12 +336,11 @@ private slots:
     {
         CPanelHarness panel;
         panel.Platform().ClearLogs();
-        CCaptionStatic* lamp = Chrome(panel, CCaptionStatic::ToggleLamp);
         for (const int picture : {Bitmap::LampBox, Bitmap::LampSpeaker}) {
             panel.Click(CCaptionStatic::ToggleLamp);
-            QCOMPARE(lamp->Picture(), picture);
-            QCOMPARE(lamp->ToggleState(), picture == Bitmap::LampBox ? 1 : 0);
-            QCOMPARE(lamp->size(), QSize(20, 15));
+            QCOMPARE(Lamp(panel)->Picture(), picture);
+            QCOMPARE(Lamp(panel)->ToggleState(), picture == Bitmap::LampBox ? 1 : 0);
+            QCOMPARE(Lamp(panel)->size(), QSize(20, 15));
         }
         QCOMPARE(panel.Platform().SoundLog(), QStringList());
     }
