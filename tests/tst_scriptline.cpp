@@ -8,7 +8,7 @@ Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(CScriptLine::Command)
 
 // How the player reads one line, as GetLine hands it over. The player tests
-// run the rules end to end (the examples, play lines); these rows
+// run the rules end to end (typical lines, every play line case); these rows
 // pin the remaining parsing edge cases.
 class TestScriptLine : public QObject {
     Q_OBJECT
