@@ -4,8 +4,8 @@
 #include "platform/CAnimateCtrl.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
