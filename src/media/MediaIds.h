@@ -1,7 +1,8 @@
 #pragma once
 
-// Resource numbers of the embedded media. They are part of every interface
-// that sounds a clip or drives an animation, so code names them here.
+// Resource numbers of the embedded media and the control ids of the panel
+// layout. They are part of every interface that sounds a clip, drives an
+// animation or finds a control, so code names them here.
 namespace Clip {
 // Key tones (the key table maps keys to them; the numbers are out of order).
 constexpr int Tone9 = 192;
@@ -51,3 +52,25 @@ namespace Strings {
 constexpr int AboutMenuItem = 101; // "&About mirvat01..."
 constexpr int HelpText = 102; // shown in the info text by the # key
 } // namespace Strings
+
+// Controls of the panel layout other than the twelve keys, whose ids are in
+// the key table.
+namespace ControlId {
+constexpr int Play = 1001;
+constexpr int ScriptList = 1004;
+constexpr int LineList = 1005;
+constexpr int Display = 1006;
+constexpr int Rec = 1019;
+constexpr int Pause = 1020;
+constexpr int Stop = 1021;
+constexpr int Repeat = 1022;
+constexpr int ModeBanner = 1024;
+constexpr int StatusLine = 1025;
+constexpr int CloseArea = 1027;
+constexpr int DragBar = 1029;
+constexpr int ToggleLamp = 1030;
+constexpr int InfoText = 1032;
+constexpr int ActivityLight = 1033;
+constexpr int IntroReel = 1034;
+constexpr int LineCounter = 1035;
+} // namespace ControlId

@@ -19,15 +19,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int IdRec = 1019;
-constexpr int IdStop = 1021;
-constexpr int IdDialStar = 1015;
-constexpr int IdDialHash = 1017;
-
-} // namespace
-
 CPanelCommands::CPanelCommands(CPanelState& panel, CPanelModes& modes, CKeypad& keypad)
     : m_panel(panel)
     , m_modes(modes)
@@ -80,13 +71,13 @@ void CPanelCommands::OnKey(int id)
     const CKeyTableRow* key = CKeyTable::FromControlId(id);
     switch (m_panel.script.GetMode()) {
     case ModeIdle:
-        if (id == IdDialStar) {
+        if (key != nullptr && key->character == '*') {
             m_panel.platform.PlayClipAsync(Clip::Chime);
             BeginLoad();
-        } else if (id == IdDialHash) {
+        } else if (key != nullptr && key->character == '#') {
             m_panel.platform.PlayClipAsync(Clip::Chime);
             ShowInfo();
-        } else if (id == IdRec) {
+        } else if (id == ControlId::Rec) {
             c.lineList->clear();
             m_panel.script.NewRecording();
         } else {
@@ -193,7 +184,7 @@ void CPanelCommands::OnRec()
     m_panel.displayText.clear();
     c.lineList->clear();
     m_panel.script.SetMode(ModeIdle);
-    OnKey(IdRec);
+    OnKey(ControlId::Rec);
     c.stop->setFocus();
 }
 
@@ -201,7 +192,7 @@ void CPanelCommands::OnStop()
 {
     CPanelControls& c = m_panel.controls;
     m_modes.ShowStill(*c.activityLight, Clip::LampFlash, 10);
-    OnKey(IdStop);
+    OnKey(ControlId::Stop);
     switch (m_panel.script.GetMode()) {
     case ModePlaying:
     case ModePaused:

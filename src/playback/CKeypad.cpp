@@ -22,7 +22,7 @@ void CKeypad::SendKeyTone(char character)
     const CKeyTableRow* key = CKeyTable::FromCharacter(character);
     if (key == nullptr)
         return;
-    QAbstractButton* button = m_panel.controls.keys.at(static_cast<std::size_t>(key - CKeyTable::Rows().data()));
+    QAbstractButton* button = Button(*key);
     // The thread blocks while the tone sounds, so the pressed face must be
     // painted now rather than when the event loop next runs.
     button->setDown(true);
@@ -31,6 +31,11 @@ void CKeypad::SendKeyTone(char character)
     button->setDown(false);
     button->repaint();
     m_panel.platform.Hold(InterKeyGapMs);
+}
+
+QAbstractButton* CKeypad::Button(const CKeyTableRow& key) const
+{
+    return m_panel.controls.keys.at(static_cast<std::size_t>(&key - CKeyTable::Rows().data()));
 }
 
 void CKeypad::EnableKeypad()

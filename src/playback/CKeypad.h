@@ -1,5 +1,6 @@
 #pragma once
 
+class QAbstractButton;
 struct CKeyTableRow;
 struct CPanelState;
 
@@ -22,6 +23,8 @@ public:
     // stays silent for InterKeyGapMs. No events are handled meanwhile.
     // A character that is not a key does nothing.
     void SendKeyTone(char character);
+    // The button of a key of the key table.
+    QAbstractButton* Button(const CKeyTableRow& key) const;
     void EnableKeypad();
     void DisableKeypad();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/MediaIds.h"
+
 #include <QLabel>
 
 class CPlatform;
@@ -12,9 +14,9 @@ class CCaptionStatic : public QLabel {
     Q_OBJECT
 
 public:
-    static constexpr int CloseArea = 1027;
-    static constexpr int DragBar = 1029;
-    static constexpr int ToggleLamp = 1030;
+    static constexpr int CloseArea = ControlId::CloseArea;
+    static constexpr int DragBar = ControlId::DragBar;
+    static constexpr int ToggleLamp = ControlId::ToggleLamp;
 
     // mover moves the panel where the window manager does not.
     CCaptionStatic(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent);

@@ -24,24 +24,9 @@
 #include <QWindow>
 
 #include <cmath>
+#include <string_view>
 
 namespace {
-
-constexpr int IdDial1 = 1000;
-constexpr int IdPlay = 1001;
-constexpr int IdScriptList = 1004;
-constexpr int IdLineList = 1005;
-constexpr int IdDisplay = 1006;
-constexpr int IdRec = 1019;
-constexpr int IdPause = 1020;
-constexpr int IdStop = 1021;
-constexpr int IdRepeat = 1022;
-constexpr int IdModeBanner = 1024;
-constexpr int IdStatusLine = 1025;
-constexpr int IdInfoText = 1032;
-constexpr int IdActivityLight = 1033;
-constexpr int IdIntroReel = 1034;
-constexpr int IdLineCounter = 1035;
 
 // The panel's own controls take the dialog colours too: the display, the
 // info text, the status line, the lists and the line counter.
@@ -199,31 +184,33 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
             continue;
         widget->setGeometry(ToPixels(control));
         widget->setVisible(control.flags & CDialogControl::Visible);
-        if (!(control.flags & CDialogControl::TabStop) && control.kind != CDialogControl::Button)
-            widget->setFocusPolicy(control.kind == CDialogControl::ListBox ? Qt::ClickFocus : widget->focusPolicy());
+        // A list outside the tab order (the script list) takes the focus
+        // only from a click or from the program.
+        if (control.kind == CDialogControl::ListBox && !(control.flags & CDialogControl::TabStop))
+            widget->setFocusPolicy(Qt::ClickFocus);
         m_controlsById.emplace_back(control.id, widget);
     }
 
     const auto button = [this](int id) { return static_cast<QAbstractButton*>(Control(id)); };
-    c.play = button(IdPlay);
-    c.rec = button(IdRec);
-    c.pause = button(IdPause);
-    c.stop = button(IdStop);
-    c.repeat = button(IdRepeat);
+    c.play = button(ControlId::Play);
+    c.rec = button(ControlId::Rec);
+    c.pause = button(ControlId::Pause);
+    c.stop = button(ControlId::Stop);
+    c.repeat = button(ControlId::Repeat);
     for (std::size_t i = 0; i < c.keys.size(); ++i)
         c.keys[i] = button(CKeyTable::Rows()[i].controlId);
-    c.closeArea = Control(CCaptionStatic::CloseArea);
-    c.dragBar = Control(CCaptionStatic::DragBar);
-    c.toggleLamp = Control(CCaptionStatic::ToggleLamp);
-    c.display = static_cast<CNameEdit*>(Control(IdDisplay));
-    c.lineList = static_cast<QListWidget*>(Control(IdLineList));
-    c.scriptList = static_cast<QListWidget*>(Control(IdScriptList));
-    c.infoText = static_cast<QTextEdit*>(Control(IdInfoText));
-    c.statusLine = static_cast<QLabel*>(Control(IdStatusLine));
-    c.lineCounter = static_cast<QLabel*>(Control(IdLineCounter));
-    c.modeBanner = static_cast<CAnimateCtrl*>(Control(IdModeBanner));
-    c.activityLight = static_cast<CAnimateCtrl*>(Control(IdActivityLight));
-    c.introReel = static_cast<CAnimateCtrl*>(Control(IdIntroReel));
+    c.closeArea = Control(ControlId::CloseArea);
+    c.dragBar = Control(ControlId::DragBar);
+    c.toggleLamp = Control(ControlId::ToggleLamp);
+    c.display = static_cast<CNameEdit*>(Control(ControlId::Display));
+    c.lineList = static_cast<QListWidget*>(Control(ControlId::LineList));
+    c.scriptList = static_cast<QListWidget*>(Control(ControlId::ScriptList));
+    c.infoText = static_cast<QTextEdit*>(Control(ControlId::InfoText));
+    c.statusLine = static_cast<QLabel*>(Control(ControlId::StatusLine));
+    c.lineCounter = static_cast<QLabel*>(Control(ControlId::LineCounter));
+    c.modeBanner = static_cast<CAnimateCtrl*>(Control(ControlId::ModeBanner));
+    c.activityLight = static_cast<CAnimateCtrl*>(Control(ControlId::ActivityLight));
+    c.introReel = static_cast<CAnimateCtrl*>(Control(ControlId::IntroReel));
     return c;
 }
 
@@ -272,11 +259,10 @@ void CDialerDlg::OnInitDialog()
     CreateSystemMenu();
     setWindowIcon(CMediaCatalogue::Icon());
     setWindowTitle(QStringLiteral("Pelmora"));
-    for (const int id : {1000, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1016, 1015, 1017, IdPlay, IdRec, IdStop,
-             IdPause, IdRepeat}) {
-        auto* button = static_cast<CBitmapButton*>(Control(id));
-        button->AutoLoad(button->text());
-    }
+    for (QAbstractButton* button : c.keys)
+        static_cast<CBitmapButton*>(button)->AutoLoad(button->text());
+    for (QAbstractButton* button : {c.play, c.rec, c.stop, c.pause, c.repeat})
+        static_cast<CBitmapButton*>(button)->AutoLoad(button->text());
     SetUpFonts();
     SetUpColours();
     c.display->setTextMargins(0, 0, 0, 0);
@@ -312,7 +298,7 @@ void CDialerDlg::OnInitDialog()
     // The opening sequence waits until the panel is on the screen: the
     // first paint posts it.
     m_introDue = true;
-    Control(IdDial1)->setFocus(); // the first control in the tab order
+    c.keys[0]->setFocus(); // DIAL1, the first control in the tab order
 }
 
 void CDialerDlg::CreateSystemMenu()
@@ -445,7 +431,6 @@ void CDialerDlg::done(int result)
 {
     // Closing the panel while a script plays or the opening sequence waits
     // ends them, so that no hidden loop keeps the program alive.
-    m_closing = true;
     m_waitingForMouse = false;
     m_panel.closing = true;
     const DialMode mode = m_script.GetMode();
@@ -459,14 +444,14 @@ void CDialerDlg::WaitForMouseMove()
     // Blocks on the event queue; every event but the awaited mouse movement
     // is dispatched as usual (see eventFilter).
     m_waitingForMouse = true;
-    while (m_waitingForMouse && !m_closing)
+    while (m_waitingForMouse && !m_panel.closing)
         m_platform.WaitForEvents(-1);
     m_waitingForMouse = false;
 }
 
 void CDialerDlg::OnIntro()
 {
-    if (m_introRunning || m_closing)
+    if (m_introRunning || m_panel.closing)
         return;
     m_introDue = false;
     m_introRunning = true;
@@ -481,8 +466,8 @@ void CDialerDlg::OnIntro()
     m_platform.PlayClipAsync(Clip::IntroBlips);
     // The keys light up along the rows, alternately left to right and right
     // to left; no events are handled meanwhile.
-    for (const int id : {1000, 1007, 1008, 1011, 1010, 1009, 1012, 1013, 1014, 1017, 1016, 1015}) {
-        auto* key = static_cast<QAbstractButton*>(Control(id));
+    for (const char character : std::string_view("123654789#0*")) {
+        QAbstractButton* key = m_keypad.Button(*CKeyTable::FromCharacter(character));
         key->setDown(true);
         key->repaint();
         m_platform.Hold(100);

@@ -120,5 +120,4 @@ private:
     bool m_introDue = false;
     bool m_introRunning = false;
     bool m_waitingForMouse = false;
-    bool m_closing = false;
 };
