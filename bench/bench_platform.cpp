@@ -3,6 +3,7 @@
 // returns, the pace of dialling, and the CPU time and end error of a
 // 10-second wait. Run it on a quiet machine; figures vary with load.
 
+#include "BenchSupport.h"
 #include "SyntheticMedia.h"
 #include "platform/CQtPlatform.h"
 
@@ -22,13 +23,8 @@
 
 namespace {
 
-using Clock = CSdlSound::Clock;
+using namespace BenchSupport;
 using namespace std::chrono_literals;
-
-double Ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 // A key tone of the catalogue's kind: 1137 samples at 11025 Hz of two
 // sines at half scale. It starts at a peak, so that its first sample shows
@@ -59,19 +55,6 @@ Clock::time_point TimeFrameHeard(const CSdlSound::Position& position, double fra
     const double ms = (frame - double(position.frames - position.lastBuffer)) * 1000.0 / CSdlSound::Rate;
     return position.callbackTime
         + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(ms));
-}
-
-std::vector<std::int16_t> LeftChannel(const QString& path)
-{
-    QFile raw(path);
-    if (!raw.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = raw.readAll();
-    std::vector<std::int16_t> left;
-    const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.constData());
-    for (qsizetype i = 0; i + 1 < bytes.size() / 2; i += CSdlSound::Channels)
-        left.push_back(samples[i]);
-    return left;
 }
 
 // Index of the first loud sample at or after from; -1 when none.
@@ -212,14 +195,6 @@ void ReportSounds(const SoundRun& run, const std::vector<std::int16_t>& left)
     Print("return minus moment its last frame was heard", syncError);
     Print("call length minus tone length", syncLength);
     std::printf("twelve tones back to back: %.1f ms (12 x %.2f = %.1f ms)\n", run.dialMs, ToneMs, 12 * ToneMs);
-}
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The player's wait line: check the mode, pump, read the clock, block.

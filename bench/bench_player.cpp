@@ -9,6 +9,7 @@
 // is measured from the frames it took against the clock, and output times are
 // also given at that pace. Run it on a quiet machine; figures vary with load.
 
+#include "BenchSupport.h"
 #include "document/CDialScript.h"
 #include "media/CMediaCatalogue.h"
 #include "panel/CPanelCommands.h"
@@ -35,31 +36,16 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace BenchSupport;
 
 constexpr int Rate = CSdlSound::Rate;
 constexpr int KeyGapMs = 70;
 constexpr int LongLine = 40;
 constexpr int LinesInBigScript = CDialScript::LineLimit;
 
-double Ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 double FramesToMs(std::int64_t frames)
 {
     return double(frames) * 1000.0 / Rate;
-}
-
-// CPU seconds of the process (who = RUSAGE_SELF) or of the calling thread
-// (RUSAGE_THREAD).
-double CpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void WriteScript(const QString& path, const QByteArray& text)
@@ -157,17 +143,13 @@ struct Sound {
 
 std::vector<Sound> SoundsIn(const QString& rawFile)
 {
-    QFile raw(rawFile);
-    if (!raw.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = raw.readAll();
-    const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.constData());
-    const std::int64_t frames = bytes.size() / qsizetype(sizeof(std::int16_t) * CSdlSound::Channels);
+    const std::vector<std::int16_t> samples = LeftChannel(rawFile);
+    const auto frames = static_cast<std::int64_t>(samples.size());
     std::vector<Sound> sounds;
     std::optional<Sound> current;
     constexpr std::int64_t QuietRun = Rate / 100; // 10 ms of silence end a sound
     for (std::int64_t i = 0; i < frames; ++i) {
-        const int left = samples[i * CSdlSound::Channels];
+        const int left = samples[std::size_t(i)];
         if (left > 400 || left < -400) {
             if (!current)
                 current = Sound{i, i + 1};
