@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev libsdl2-dev fonts-liberation \
-xvfb xauth xdotool imagemagick sox multimon-ng dtmf2num"
+xvfb xauth xdotool imagemagick sox multimon-ng dtmf2num \
+dpkg-dev lintian appstream desktop-file-utils man-db weston qt6-wayland"
 
 missing=""
 for p in $PACKAGES; do

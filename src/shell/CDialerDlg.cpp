@@ -305,7 +305,9 @@ void CDialerDlg::CreateSystemMenu()
 {
     // The window manager gives a frameless window no menu of its own.
     m_systemMenu = new QMenu(this);
-    m_systemMenu->addAction(QStringLiteral("&Move"))->setData(ScMove);
+    QAction* move = m_systemMenu->addAction(QStringLiteral("&Move"));
+    move->setData(ScMove);
+    move->setEnabled(CWindowMover::CanMoveFromMenu(QGuiApplication::platformName()));
     m_systemMenu->addAction(QStringLiteral("Mi&nimize"))->setData(ScMinimize);
     m_systemMenu->addAction(QStringLiteral("&Close"))->setData(ScClose);
     const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);

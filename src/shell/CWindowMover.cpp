@@ -20,8 +20,15 @@ void CWindowMover::BeginDrag(const QPoint& globalPosition)
     Begin(Drag, globalPosition);
 }
 
+bool CWindowMover::CanMoveFromMenu(const QString& platformName)
+{
+    return !platformName.startsWith(QLatin1String("wayland"));
+}
+
 void CWindowMover::BeginMenuMove(const QPoint& globalPosition)
 {
+    if (!CanMoveFromMenu(QGuiApplication::platformName()))
+        return;
     Begin(MenuMove, globalPosition);
     // The mouse may wander off the window before the click that ends the
     // move; the grabs keep its events and the keys coming to us.

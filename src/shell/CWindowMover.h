@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QString>
 
 class QWidget;
 
@@ -13,7 +14,8 @@ class QWidget;
 //    a drag area, is held, and stays where the button is released;
 //  - the system menu's Move: the window follows the mouse (the arrow keys
 //    nudge it) until a click or Enter leaves it there, or Escape puts it
-//    back where it was.
+//    back where it was. Only where the window system lets the program place
+//    its window and grab the mouse and keyboard (CanMoveFromMenu).
 // While a move runs, the mover sees the program's mouse and key events first
 // and consumes those that belong to the move.
 class CWindowMover : public QObject {
@@ -30,8 +32,14 @@ public:
 
     // Starts a drag with the button pressed at this global position.
     void BeginDrag(const QPoint& globalPosition);
-    // Starts a menu move from the mouse's present global position.
+    // Starts a menu move from the mouse's present global position; does
+    // nothing where the window system offers no menu move.
     void BeginMenuMove(const QPoint& globalPosition);
+    // Whether a menu move can work on the named Qt platform. Wayland lets a
+    // program neither place its window nor grab input outside a popup, and
+    // its compositors move a window only while a button pressed on it is
+    // held, as on the drag bar, never from a menu command.
+    static bool CanMoveFromMenu(const QString& platformName);
     bool IsMoving() const { return m_mode != Idle; }
 
 protected:

@@ -16,6 +16,8 @@
 #include <QBuffer>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 QByteArray EncodePng(const QImage& image)
@@ -83,8 +85,11 @@ CMediaSet::CMediaSet(const CFontBook& fonts)
             m_buttonFaces.push_back({caption, letter, buttons.Paint(caption, letter)});
     }
 
+    const CIconPainter icons(fonts);
     for (int size : MediaTable::IconSizes)
-        m_icons[size] = CIconPainter::Paint(size);
+        m_icons[size] = icons.Paint(size);
+    for (int size : CIconPainter::ThemeSizes)
+        m_themeIcons[size] = icons.Paint(size);
     for (int id : MediaTable::Strings)
         m_strings[id] = CStringTable::String(id);
 }
@@ -102,6 +107,9 @@ std::map<QString, QByteArray> CMediaSet::Files() const
         files[MediaTable::ButtonFacePath(face.caption, face.letter)] = EncodePng(face.image);
     for (const auto& [size, image] : m_icons)
         files[MediaTable::IconPath(size)] = EncodePng(image);
+    // Not embedded: the build installs them into the desktop's icon theme.
+    for (const auto& [size, image] : m_themeIcons)
+        files[QStringLiteral("hicolor/%1x%1/apps/pelmora.png").arg(size)] = EncodePng(image);
     for (const auto& [id, text] : m_strings)
         files[MediaTable::StringPath(id)] = text;
     return files;
@@ -148,6 +156,9 @@ QImage CMediaSet::ContactSheet() const
     sheet.Add(QStringLiteral("190"), m_bitmaps.at(190), 6);
     for (const auto& [size, image] : m_icons)
         sheet.Add(QStringLiteral("128 %1").arg(size), image, 6);
+    sheet.Section(QStringLiteral("Icon theme sizes"));
+    for (const auto& [size, image] : m_themeIcons)
+        sheet.Add(QString::number(size), image, std::max(1, 64 / size));
     sheet.Section(QStringLiteral("Button faces"));
     for (const ButtonFace& face : m_buttonFaces)
         sheet.Add(face.caption + QLatin1Char(face.letter), face.image, 3);

@@ -17,7 +17,8 @@ public:
     explicit CMediaSet(const CFontBook& fonts);
 
     // Each medium's bytes by its path below the resource root (the paths of
-    // MediaTable): WAVE files, PNG pictures and strips, raw strings.
+    // MediaTable): WAVE files, PNG pictures and strips, raw strings; and the
+    // icon in every size of the desktop's icon theme, below "hicolor/".
     std::map<QString, QByteArray> Files() const;
 
     // Draws every picture and every animation frame, enlarged, with a
@@ -37,5 +38,6 @@ private:
     std::map<int, QImage> m_bitmaps;
     std::vector<ButtonFace> m_buttonFaces;
     std::map<int, QImage> m_icons;
+    std::map<int, QImage> m_themeIcons;
     std::map<int, QByteArray> m_strings;
 };
