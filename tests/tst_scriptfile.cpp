@@ -29,7 +29,8 @@ std::string ReadBytes(const QString& path)
 void WriteBytes(const QString& path, const std::string& bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())
+        || !file.flush())
         qFatal("cannot write %s", qPrintable(path));
 }
 
