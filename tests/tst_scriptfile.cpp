@@ -152,7 +152,7 @@ private slots:
     // A load that fails leaves the document as it was. Only regular files
     // are read (after links), without blocking on a pipe and without
     // reading a device that never ends; a script over the size limit is
-    // refused.
+    // refused, one of exactly the limit loads.
     void failedLoadLeavesDocument_data()
     {
         QTest::addColumn<QString>("name");
