@@ -51,7 +51,7 @@ double FramesToMs(std::int64_t frames)
 void WriteScript(const QString& path, const QByteArray& text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
         std::printf("cannot write %s\n", qPrintable(path));
 }
 

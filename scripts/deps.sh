@@ -1,11 +1,14 @@
 #!/bin/sh
 # Installs every Debian package that building, running and testing Pelmora
 # needs. Packages already installed are skipped, so a second run is quick.
+# clang-14 builds the fuzz harnesses; libclang-rt-14-dev holds its libFuzzer
+# and sanitizer runtimes (clang only recommends it).
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev libsdl2-dev fonts-liberation \
 xvfb xauth xdotool imagemagick sox multimon-ng dtmf2num \
-dpkg-dev lintian appstream desktop-file-utils man-db weston qt6-wayland"
+dpkg-dev lintian appstream desktop-file-utils man-db weston qt6-wayland \
+clang-14 libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do

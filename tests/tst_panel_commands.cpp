@@ -13,6 +13,9 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Carries out a user's steps, separated by blanks: "+N" lets N ms pass,
@@ -257,6 +260,10 @@ private slots:
             QStringList{"A.DSQ", "b.dsq", "c.Dsq", "My.Bank.dsq"});
         Row("case only differs", QStringList{"bb.dsq", "BA.dsq", "ab.dsq", "Ac.dsq"},
             QStringList{"ab.dsq", "Ac.dsq", "BA.dsq", "bb.dsq"});
+        Row("only regular files, links followed",
+            QStringList{
+                "f|", "f.dsq|", "pipe.dsq>f", "zero.dsq>/dev/zero", "good.dsq", "link.dsq>good.dsq", "x.dsq>gone"},
+            QStringList{"good.dsq", "link.dsq"});
     }
 
     void scriptList()
@@ -266,8 +273,13 @@ private slots:
         CPanelHarness panel;
         panel.NameAnimations();
         for (const QString& file : files) {
+            const QByteArray path = QFile::encodeName(panel.ScriptDir() + file.section('>', 0, 0));
             if (file.endsWith('/'))
                 QDir(panel.ScriptDir()).mkdir(file.chopped(1));
+            else if (file.endsWith('|'))
+                QCOMPARE(mkfifo(path.chopped(1), 0600), 0);
+            else if (file.contains('>'))
+                QCOMPARE(symlink(QFile::encodeName(file.section('>', 1)), path), 0);
             else
                 panel.WriteFile(file, "dial 1\r\n");
         }

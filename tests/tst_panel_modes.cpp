@@ -134,14 +134,14 @@ private slots:
         }
     }
 
-    // The list shows the normalised lines, the counter at least three digits
-    // (four here), and the last line is selected and in view; stale entries
-    // go.
+    // The list shows the normalised lines, a long one cut to what a screen
+    // can show, the counter at least three digits (four here), and the last
+    // line is selected and in view; stale entries go.
     void fillLineList()
     {
         CPanelHarness panel;
-        QByteArray file;
-        for (int i = 0; i < 1234; ++i)
+        QByteArray file = "Dial " + QByteArray(100000, '7') + "\r\n";
+        for (int i = 1; i < 1234; ++i)
             file += "  DIAL " + QByteArray::number(i) + "\r\n";
         panel.WriteFile(QStringLiteral("many.dsq"), file);
         QVERIFY(panel.Script().Load(panel.ScriptDir().toStdString() + "many.dsq"));
@@ -153,7 +153,7 @@ private slots:
         panel.Dialog().Panel().PushTexts();
         QCOMPARE(list->count(), 1234);
         QCOMPARE(panel.Controls().lineCounter->text(), QStringLiteral("1234"));
-        QCOMPARE(list->item(0)->text(), QStringLiteral("dial 0"));
+        QCOMPARE(list->item(0)->text(), "dial " + QString(CPanelModes::LineListWidth - 5, '7'));
         QCOMPARE(list->currentRow(), 1233);
         QVERIFY(list->item(1233)->isSelected());
         QCOMPARE(list->item(1233)->text(), QStringLiteral("dial 1233"));

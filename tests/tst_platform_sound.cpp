@@ -97,7 +97,8 @@ class TestPlatformSound : public QObject {
     std::string WriteFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+            || !file.flush())
             qFatal("cannot write %s", qPrintable(name));
         return QFile::encodeName(file.fileName()).toStdString();
     }

@@ -7,6 +7,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
@@ -27,7 +29,8 @@ std::string ReadBytes(const QString& path)
 void WriteBytes(const QString& path, const std::string& bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())
+        || !file.flush())
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -49,7 +52,7 @@ struct CRecording {
     QString Path(const QString& name) const { return dir.filePath(name); }
     QStringList Files() const
     {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
     QTemporaryDir dir;
@@ -124,12 +127,41 @@ private slots:
         QVERIFY(QFile::exists(recording.Path(QFile::decodeName("b\xE4nk 1.dsq"))));
     }
 
-    // A load that fails leaves the document as it was.
+    // A script read and saved again gives back its lines: loaded lines get
+    // the line end that recorded ones carry.
+    void loadedScriptSavedAgain_data()
+    {
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<std::string>("saved");
+        Row("editor CR LF", "dial 1\r\nwait 2\r\ndial 3\r\n"s, "dial 1\r\nwait 2\r\ndial 3\r\n"s);
+        Row("saved by the program", "dial 1\r\r\nwait 3\r\r\n"s, "dial 1\r\r\nwait 3\r\r\n"s);
+        Row("LF only, last line open", "dial 1\n\nwait 2"s, "dial 1\r\n\r\nwait 2\r\n"s);
+        Row("lone CR, Ctrl-Z", "a\rb\r\n\x1a rest"s, "a\rb\r\n"s);
+    }
+
+    void loadedScriptSavedAgain()
+    {
+        QFETCH(std::string, bytes);
+        CRecording recording({}, "copy");
+        WriteBytes(recording.Path("in.dsq"), bytes);
+        QVERIFY(recording.script.Load(recording.Path("in.dsq").toStdString()));
+        QVERIFY(recording.script.Save());
+        QTEST(ReadBytes(recording.Path("copy.dsq")), "saved");
+    }
+
+    // A load that fails leaves the document as it was. Only regular files
+    // are read (after links), without blocking on a pipe and without
+    // reading a device that never ends; a script over the size limit is
+    // refused, one of exactly the limit loads.
     void failedLoadLeavesDocument_data()
     {
         QTest::addColumn<QString>("name");
         Row("missing file", "gone.dsq");
         Row("directory", "sub");
+        Row("FIFO", "fifo");
+        Row("link to a FIFO", "pipe.dsq");
+        Row("link to /dev/zero", "zero.dsq");
+        Row("one byte over the limit", "big.dsq");
     }
 
     void failedLoadLeavesDocument()
@@ -137,6 +169,12 @@ private slots:
         QFETCH(QString, name);
         CRecording recording({}, "good");
         QDir(recording.dir.path()).mkdir("sub");
+        QCOMPARE(mkfifo(QFile::encodeName(recording.Path("fifo")), 0600), 0);
+        QCOMPARE(symlink("fifo", QFile::encodeName(recording.Path("pipe.dsq"))), 0);
+        QCOMPARE(symlink("/dev/zero", QFile::encodeName(recording.Path("zero.dsq"))), 0);
+        WriteBytes(recording.Path("big.dsq"), std::string(CScriptFile::MaxBytes + 1, '\n'));
+        WriteBytes(recording.Path("limit.dsq"), std::string(CScriptFile::MaxBytes, '\n'));
+        QVERIFY(recording.script.Load(recording.Path("limit.dsq").toStdString()));
         CDialScript& script = recording.script;
         WriteBytes(recording.Path("good.dsq"), "dial 1\r\nwait 2\r\n");
         QVERIFY(script.Load(recording.Path("good.dsq").toStdString()));
@@ -153,6 +191,7 @@ private slots:
         QTest::addColumn<std::string>("name");
         Row("directory vanished", "vanished/", "bank"s);
         Row("name too long", "", std::string(300, 'n'));
+        Row("link to a FIFO", "", "pipe"s);
     }
 
     void failedSaveIsReported()
@@ -160,32 +199,51 @@ private slots:
         QFETCH(QString, directory);
         QFETCH(std::string, name);
         CRecording recording({{0, '1'}}, name, directory);
+        QCOMPARE(mkfifo(QFile::encodeName(recording.Path("fifo")), 0600), 0);
+        QCOMPARE(symlink("fifo", QFile::encodeName(recording.Path("pipe.dsq"))), 0);
         QVERIFY(!recording.script.Save());
-        QCOMPARE(recording.Files(), QStringList{});
+        QCOMPARE(recording.Files(), (QStringList{"fifo", "pipe.dsq"}));
+        QVERIFY(!QFileInfo(recording.Path("fifo")).isFile());
     }
 
-    // A file-size limit makes the write itself fail part-way, as a full
-    // disk would; the old script must survive and no temporary file stay.
-    void failingWriteKeepsOldFile()
+    // A file-size limit makes the write fail part-way or at once, as a full
+    // disk would; a save that does not fit must fail, leave the old script
+    // whole and no temporary file behind. 5,000 quick keys are one line of
+    // 5,008 bytes, small enough to wait in a write buffer.
+    void fileSizeLimit_data()
     {
-        Keys keys;
-        for (std::uint32_t i = 0; i < 3000; ++i)
-            keys.push_back({i * 3000, '1'});
-        CRecording recording(keys, "bank");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<bool>("saved");
+        Row("no room, one key", 0, 1, false);
+        Row("no room, 5000 keys", 0, 5000, false);
+        Row("4096 bytes, 5000 keys", 4096, 5000, false);
+        Row("4096 bytes, one key", 4096, 1, true);
+    }
+
+    void fileSizeLimit()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, keys);
+        QFETCH(bool, saved);
+        Keys pressed;
+        for (int i = 0; i < keys; ++i)
+            pressed.push_back({std::uint32_t(i) * 100, '1'});
+        CRecording recording(pressed, "bank");
         WriteBytes(recording.Path("bank.dsq"), "dial 5\r\n");
 
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit previous{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
         rlimit small = previous;
-        small.rlim_cur = 4096;
+        small.rlim_cur = rlim_t(limit);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool saved = recording.script.Save();
+        const bool result = recording.script.Save();
         setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, previousHandler);
 
-        QVERIFY(!saved);
-        QCOMPARE(ReadBytes(recording.Path("bank.dsq")), "dial 5\r\n"s);
+        QCOMPARE(result, saved);
+        QCOMPARE(ReadBytes(recording.Path("bank.dsq")), saved ? "dial 1\r\r\n"s : "dial 5\r\n"s);
         QCOMPARE(QDir(recording.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bank.dsq"});
     }
 

@@ -33,11 +33,13 @@ public:
     // recording and stores the pending dial line. Always returns true.
     bool RecordKey(char key);
 
-    // Writes every line to script directory + name + ".dsq". Returns false,
-    // leaving any existing file of that name untouched, when it fails.
+    // Writes every line to script directory + name + ".dsq", loaded lines
+    // with the line end they lost. Returns false, leaving any existing file
+    // of that name untouched, when it fails.
     bool Save();
     // Replaces the lines by those of the file at path. Returns false and
-    // leaves the document exactly as it was when the file cannot be read.
+    // leaves the document exactly as it was when the file cannot be read
+    // (CScriptFile::Read: pipes, devices and oversized files are refused).
     bool Load(const std::string& path);
 
     void SetDirectory(const std::string& directory);

@@ -4,6 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +34,8 @@ std::string CScriptFile::Encode(const std::vector<std::string>& lines)
                 bytes += '\r';
             bytes += c;
         }
+        if (line.empty() || line.back() != '\n')
+            bytes += "\r\n";
     }
     return bytes;
 }
@@ -56,27 +67,53 @@ std::vector<std::string> CScriptFile::Decode(const std::string& bytes)
 
 bool CScriptFile::Write(const std::string& path, const std::string& bytes)
 {
+    // A name that exists must lead to a regular file: the save would
+    // otherwise replace the pipe or device that a link leads to.
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+        return false;
     QSaveFile file(FileName(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    // write() may only fill Qt's buffer, and commit() renames without
+    // checking the flush it makes first: a full disk would leave a cut or
+    // empty file in place of the old one. So the bytes are flushed and
+    // synced here (EINVAL: a file system that cannot sync), and the
+    // temporary file is dropped when that fails.
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
+        || !file.flush() || (::fsync(file.handle()) != 0 && errno != EINVAL)) {
         file.cancelWriting();
         return false;
     }
-    // commit() flushes, syncs and renames; on any error it removes the
-    // temporary file and leaves the old script as it was.
     return file.commit();
 }
 
 std::optional<std::string> CScriptFile::Read(const std::string& path)
 {
-    QFile file(FileName(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without blocking, so that a pipe cannot hold the panel; the
+    // type and size checked are those of what was opened, not of the name.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return std::nullopt;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uint64_t(info.st_size) > MaxBytes)
         return std::nullopt;
-    return content.toStdString();
+    std::string content;
+    content.reserve(std::size_t(info.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got == 0)
+            return content;
+        if (got < 0 && errno != EINTR)
+            return std::nullopt;
+        if (got > 0)
+            content.append(chunk, std::size_t(got));
+        if (content.size() > MaxBytes) // grown since it was opened
+            return std::nullopt;
+    }
 }
 
 std::string CScriptFile::DetectDirectory()

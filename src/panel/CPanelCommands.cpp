@@ -18,6 +18,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <filesystem>
 
 CPanelCommands::CPanelCommands(CPanelState& panel, CPanelModes& modes, CKeypad& keypad)
     : m_panel(panel)
@@ -31,7 +32,11 @@ QStringList CPanelCommands::ListScripts(const std::string& directory)
     const QDir dir(directory.empty() ? QStringLiteral(".") : QFile::decodeName(QByteArray::fromStdString(directory)));
     QStringList names;
     for (const QString& name : dir.entryList(QDir::Files)) {
-        if (name.endsWith(QLatin1String(".dsq"), Qt::CaseInsensitive))
+        // Links count by what they lead to: a pipe or a device would block
+        // or never end when loaded.
+        std::error_code error;
+        if (name.endsWith(QLatin1String(".dsq"), Qt::CaseInsensitive)
+            && std::filesystem::is_regular_file(QFile::encodeName(dir.filePath(name)).toStdString(), error))
             names.append(name);
     }
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {

@@ -44,9 +44,9 @@ public:
     void OnDblclkScriptList();
     void ShowInfo();
 
-    // The script files of a directory ("" is the working directory): plain
-    // files whose names end in ".dsq" in any case, sorted without regard to
-    // case as the list shows them.
+    // The script files of a directory ("" is the working directory): regular
+    // files (links followed) whose names end in ".dsq" in any case, sorted
+    // without regard to case as the list shows them.
     static QStringList ListScripts(const std::string& directory);
 
 private:

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -185,7 +186,8 @@ void CPanelModes::FillLineList()
     entries.reserve(count);
     for (int i = 0; i < count; ++i) {
         const std::string line = m_panel.script.GetLine(i);
-        entries.append(QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
+        entries.append(QString::fromLocal8Bit(
+            line.data(), std::min(static_cast<qsizetype>(line.size()), qsizetype(LineListWidth))));
     }
     list->addItems(entries);
     m_panel.counterText = FormatCount(count);

@@ -14,6 +14,9 @@ class CPanelModes {
 public:
     static constexpr int LastFrame = 0xFFFF;
     static constexpr int Forever = -1;
+    // The line list shows at most this many characters of a line: more
+    // than the widest screen holds, few enough to draw a line of any length.
+    static constexpr int LineListWidth = 512;
 
     CPanelModes(CPanelState& panel, CKeypad& keypad);
 
@@ -22,8 +25,9 @@ public:
     // the script name and the status text to the matching hint, and empties
     // the line list. Neither pushes nor refreshes.
     void ResetDisplay();
-    // Rebuilds the line list from the document (normalising its lines),
-    // sets the counter text and selects the last line. Does not push.
+    // Rebuilds the line list from the document (normalising its lines, each
+    // shown up to LineListWidth), sets the counter text and selects the last
+    // line. Does not push.
     void FillLineList();
     // While recording, shows the last 12 recorded digits. Does not push.
     void ShowRecordedDigits();

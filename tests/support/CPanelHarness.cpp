@@ -53,8 +53,8 @@ QString CPanelHarness::ScriptDir() const
 void CPanelHarness::WriteFile(const QString& name, const QByteArray& bytes) const
 {
     QFile file(ScriptDir() + name);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        qFatal("cannot write %s", qPrintable(name));
 }
 
 QByteArray CPanelHarness::ReadFile(const QString& name) const

@@ -11,6 +11,7 @@
 #include "CFontBook.h"
 #include "CMediaSet.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,10 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    file.remove(); // a cut file must not pass for a made one in the next build
+    return false;
 }
 
 // Points fontconfig at an empty configuration, so that no font of the
@@ -90,9 +94,16 @@ int main(int argc, char* argv[])
             }
         }
     }
-    if (parser.isSet(sheetOption) && !media.ContactSheet().save(parser.value(sheetOption), "PNG")) {
-        err << "pelmora_mediagen: cannot write " << parser.value(sheetOption) << '\n';
-        return 1;
+    if (parser.isSet(sheetOption)) {
+        // Encoded in memory and written by WriteFile: QImage::save() to a
+        // file does not check its last flush and reports a cut file as saved.
+        QByteArray sheet;
+        QBuffer buffer(&sheet);
+        if (!buffer.open(QIODevice::WriteOnly) || !media.ContactSheet().save(&buffer, "PNG")
+            || !WriteFile(parser.value(sheetOption), sheet)) {
+            err << "pelmora_mediagen: cannot write " << parser.value(sheetOption) << '\n';
+            return 1;
+        }
     }
     return 0;
 }
