@@ -188,8 +188,6 @@ private slots:
         QTest::addColumn<int>("lastsMs");
         QTest::newRow("hold") << Blocker([](CPlatform& p) { p.Hold(20); }) << true << 20;
         QTest::newRow("sync clip") << Blocker([](CPlatform& p) { p.PlayClipSync(197); }) << false << 100;
-        QTest::newRow("no wave file") << Blocker([](CPlatform& p) { p.PlayWaveFileSync("/no/such/file.wav"); }) << false
-                                      << 0;
     }
 
     void blockingCallsPaintFirst()

@@ -197,13 +197,42 @@ private slots:
         });
     }
 
+    // A wave file plays in the background until its end, from where it was
+    // asked to start, or until it is cut off.
+    void waveFileIsPlayed_data()
+    {
+        QTest::addColumn<int>("fromMs");
+        QTest::addColumn<int>("stopAfterMs"); // -1: not cut off
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<double>("lastsMs");
+        QTest::newRow("whole") << 0 << -1 << QList<int>{4000, 2000} << 200.0;
+        QTest::newRow("from the middle") << 100 << -1 << QList<int>{2000} << 100.0;
+        QTest::newRow("cut off") << 0 << 50 << QList<int>{4000} << 50.0;
+    }
+
     void waveFileIsPlayed()
     {
-        const std::string path = WriteFile(QStringLiteral("level.wav"), LevelClip(0.1, 4000));
+        QFETCH(int, fromMs);
+        QFETCH(int, stopAfterMs);
+        QFETCH(double, lastsMs);
+        Samples wave = Level(ClipRate / 10, 4000);
+        const Samples second = Level(ClipRate / 10, 2000);
+        wave.insert(wave.end(), second.begin(), second.end());
+        const std::string path = WriteFile(QStringLiteral("levels.wav"), Wave16(wave));
         double took = 0;
-        const Samples out = Record([&](CSdlSound& sound) { took = TimedMs([&] { sound.PlayFileSync(path); }); });
-        QCOMPARE(Levels(Segments(out)), std::vector<int>{4000});
-        QVERIFY2(took >= 99.5 && took < 200, qPrintable(QString::number(took)));
+        const Samples out = Record([&](CSdlSound& sound) {
+            const auto start = std::chrono::steady_clock::now();
+            QVERIFY(sound.StartFile(path, fromMs));
+            while (sound.FileRemaining() > 0ms) {
+                took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                if (stopAfterMs >= 0 && took >= stopAfterMs)
+                    sound.StopFile();
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+        const std::vector<int> heard = Levels(Segments(out));
+        QTEST(QList<int>(heard.begin(), heard.end()), "levels");
+        QVERIFY2(took >= lastsMs - 0.5 && took < lastsMs + 100, qPrintable(QString::number(took)));
     }
 
     void damagedFileSoundsNothing_data()
@@ -241,7 +270,7 @@ private slots:
         const std::string path = WriteFile(QStringLiteral("damaged.wav"), bytes);
         const Samples out = Record([&](CSdlSound& sound) {
             const double took = TimedMs([&] {
-                sound.PlayFileSync(path);
+                QVERIFY(!sound.StartFile(path));
                 sound.PlaySync(bytes);
                 sound.PlayAsync(bytes);
             });
@@ -266,7 +295,7 @@ private slots:
         if (!QFile::exists(QFile::decodeName(pipe)))
             QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
         Record([&](CSdlSound& sound) {
-            const double took = TimedMs([&] { sound.PlayFileSync(QFile::encodeName(path).toStdString()); });
+            const double took = TimedMs([&] { QVERIFY(!sound.StartFile(QFile::encodeName(path).toStdString())); });
             QVERIFY2(took < 100, qPrintable(QString::number(took)));
         });
     }

@@ -102,14 +102,16 @@ public:
     }
 
     // Tones the script sent ("12"), tones the user sounded ("[5]") and wave
-    // files ("{./script/menu.wav}"), in order.
+    // files ("{./script/menu.wav}", "{./script/menu.wav+99}" resumed 99 ms
+    // into it), in order.
     QString Sounds()
     {
         QString sounds;
         for (const CFakePlatform::SoundRequest& sound : panel.Platform().Sounds()) {
             const CKeyTableRow* key = KeyOfClip(sound.clip);
-            if (sound.kind == CFakePlatform::SoundRequest::WaveFileSync)
-                sounds += QLatin1Char('{') + QString::fromStdString(sound.path) + QLatin1Char('}');
+            if (sound.kind == CFakePlatform::SoundRequest::WaveFile)
+                sounds += QLatin1Char('{') + QString::fromStdString(sound.path)
+                    + (sound.clip > 0 ? QStringLiteral("+%1").arg(sound.clip) : QString()) + QLatin1Char('}');
             else if (key != nullptr && sound.kind == CFakePlatform::SoundRequest::ClipSync)
                 sounds += QLatin1Char(key->character);
             else if (key != nullptr)
@@ -363,8 +365,9 @@ private slots:
         Row("STOP in a dial line: the next pause holds", "dial 1\ndial 2\npause\ndial 3",
             "50 STOP; 2000 ?mode; 3000 PAUSE", "12", "1 2 3", aborted, "mode=paused");
         Row("STOP in a dial line: nothing to end it", "dial 1\ndial 2\ndial 3", "50 STOP", "123", "1 2 3", "...", "");
-        Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu + "1", "1 2 3",
-            aborted, "");
+        Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu, "1", aborted, "");
+        Row("PAUSE in a play line resumes it", "play \"menu.wav\"\ndial 1", "100 PAUSE; 900 ?mode; 1000 PAUSE",
+            menu + "{./script/menu.wav+99}1", "1 2", "...", "mode=paused");
         Row("STOP after a wait is disabled", "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4",
             "1300 ?buttons; 1300 STOP", "1234", "1 2 3 4 5 6", "...", "play- rec- stop- pause- repeat- close-");
         Row("PAUSE in a wait", "dial 1\nwait 5\ndial 2",
@@ -387,8 +390,8 @@ private slots:
         Row("REPEAT on line 1 with nothing after it", "wait 2\ndial 1\ndial 2", "500 REPEAT", "12", "1 2 3", "...", "");
         Row("REPEAT in a dial line", "dial 1\ndial 2\nwait 3\ndial 3", "50 REPEAT", "1223", "1 2 3 2 3 4", "...", "");
         Row("REPEAT in a pause", "dial 1\npause\ndial 2", "1000 REPEAT; 3000 PAUSE", "112", "1 2 1 2 3", "...", "");
-        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT", "1" + menu + menu + "2",
-            "1 2 3 2 3 4", "...", "");
+        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT",
+            "1" + menu + "1" + menu + "2", "1 2 1 2 3 4", "...", "");
         Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP", "", "1", aborted,
             "");
         Row("show, then wait", "dial 1\nshow hello\nwait 5\ndial 2", "1000 ?display", "12", "1 2 3 4", "...",
@@ -428,7 +431,8 @@ private slots:
         QTest::addColumn<int>("waits"); // blocking waits
         Row("none between keys", "dial 123456", "", 2, 0);
         Row("one per dial line", "dial 1\ndial 2\ndial 3", "", 4, 0);
-        Row("show, play, remark: none", "show x\nplay \"menu.wav\"\n; remark", "", 1, 0);
+        Row("show, remark: none", "show x\n; remark", "", 1, 0);
+        Row("a play line waits for its sound", "play \"menu.wav\"", "", 2, 1);
         Row("a 70-second wait blocks once", "wait 70", "", 2, 1);
         Row("a wait wakes for each event", "wait 70", "1000 ?mode; 2000 ?mode", 2, 3);
         Row("a pause blocks until PAUSE", "pause", "60000 PAUSE", 2, 1);
@@ -532,6 +536,7 @@ private slots:
         QCOMPARE(playback.panel.Script().GetName(), std::string("a"));
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
     }
+
 };
 
 QTEST_MAIN(TestPlayer)

@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 
 void CQtPlatform::PlayClipAsync(int clip)
 {
@@ -21,10 +23,20 @@ void CQtPlatform::PlayClipSync(int clip)
     m_sound.PlaySync(CMediaCatalogue::SoundClip(clip));
 }
 
-void CQtPlatform::PlayWaveFileSync(const std::string& path)
+bool CQtPlatform::StartWaveFile(const std::string& path, int fromMs)
 {
-    FlushPaints();
-    m_sound.PlayFileSync(path);
+    return m_sound.StartFile(path, fromMs);
+}
+
+int CQtPlatform::WaveFileRemainingMs()
+{
+    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(m_sound.FileRemaining());
+    return static_cast<int>(std::min<std::chrono::milliseconds::rep>(remaining.count(), INT_MAX));
+}
+
+void CQtPlatform::StopWaveFile()
+{
+    m_sound.StopFile();
 }
 
 void CQtPlatform::MessageBeep()

@@ -17,7 +17,9 @@ public:
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
-    void PlayWaveFileSync(const std::string& path) override;
+    bool StartWaveFile(const std::string& path, int fromMs) override;
+    int WaveFileRemainingMs() override;
+    void StopWaveFile() override;
     void MessageBeep() override;
     void AnimOpen(CAnimateCtrl& control, int clip) override;
     void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;

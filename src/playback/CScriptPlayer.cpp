@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QListWidget>
 
+#include <algorithm>
+
 CScriptPlayer::CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad)
     : m_panel(panel)
     , m_modes(modes)
@@ -75,7 +77,6 @@ void CScriptPlayer::OnPlay()
             m_panel.displayText = LinePreview(run.position);
         ShowLine(run.position);
 
-        bool ended = false;
         switch (CScriptLine::Recognise(text)) {
         case CScriptLine::Dial:
             Dial(text);
@@ -91,13 +92,14 @@ void CScriptPlayer::OnPlay()
             run.noteShown = true;
             break;
         case CScriptLine::Play:
-            ended = !PlayWave(text);
+            if (const std::optional<std::string> path = WaveFileOf(text))
+                PlayWave(run, *path);
+            else
+                run.abort = true; // a line that cannot be played ends the playback
             break;
         case CScriptLine::None:
             break;
         }
-        if (ended)
-            break;
     }
 
     m_panel.displayText = script.GetName();
@@ -215,14 +217,51 @@ std::optional<std::string> CScriptPlayer::FindWaveFile(const std::string& direct
     return std::nullopt;
 }
 
-bool CScriptPlayer::PlayWave(const std::string& text)
+std::optional<std::string> CScriptPlayer::WaveFileOf(const std::string& text) const
 {
     const std::optional<std::string> name = CScriptLine::PlayFileName(text);
-    if (!name)
-        return false;
-    const std::optional<std::string> path = FindWaveFile(m_panel.scriptDirectory, *name);
-    if (!path)
-        return false;
-    m_panel.platform.PlayWaveFileSync(*path);
-    return true;
+    return name ? FindWaveFile(m_panel.scriptDirectory, *name) : std::nullopt;
+}
+
+void CScriptPlayer::PlayWave(Run& run, const std::string& path)
+{
+    CPlatform& platform = m_panel.platform;
+    // As at a wait: STOP, PAUSE and REPEAT are live while the sound plays.
+    m_modes.RefreshPanel();
+    platform.PumpMessages();
+    std::int32_t lengthMs = -1; // known once the sound has started
+    std::int32_t fromMs = 0; // where the sound starts, or resumes after a pause
+    std::uint32_t endsAt = 0;
+    bool sounding = false;
+    for (;;) {
+        if (TakeStopOrRepeat(run)) {
+            platform.StopWaveFile();
+            break;
+        }
+        const std::uint32_t now = platform.TimeGetTime();
+        if (m_panel.script.GetMode() == ModePaused) {
+            if (sounding) {
+                // PAUSE's own clip has cut the sound already; it resumes
+                // where it was cut, as a wait keeps the time it had left.
+                platform.StopWaveFile();
+                fromMs = std::clamp(lengthMs - static_cast<std::int32_t>(endsAt - now), 0, lengthMs);
+                sounding = false;
+            }
+            platform.WaitForEvents(-1);
+            continue;
+        }
+        if (!sounding) {
+            // A file that exists but cannot be sounded is passed over.
+            if ((lengthMs >= 0 && fromMs >= lengthMs) || !platform.StartWaveFile(path, fromMs))
+                break;
+            sounding = true;
+        }
+        const int remaining = platform.WaveFileRemainingMs();
+        if (lengthMs < 0)
+            lengthMs = remaining;
+        if (remaining <= 0)
+            break;
+        endsAt = now + static_cast<std::uint32_t>(remaining);
+        platform.WaitForEvents(remaining);
+    }
 }

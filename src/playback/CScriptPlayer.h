@@ -13,7 +13,7 @@ struct CPanelState;
 // and returns when the script has ended or was stopped. It keeps the panel
 // alive by pumping events at fixed points; the STOP, PAUSE and REPEAT
 // handlers that run from that pump steer it only through the document's
-// mode, which it reads inside wait and pause lines.
+// mode, which it reads inside wait, pause and play lines.
 class CScriptPlayer {
 public:
     CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad);
@@ -43,10 +43,14 @@ private:
     void Dial(const std::string& text);
     void Wait(Run& run, const std::string& text);
     void Pause(Run& run);
-    // Returns false when the line cannot be played, which ends the playback.
-    bool PlayWave(const std::string& text);
-    // Acts on STOP and REPEAT seen during a wait or pause line. Returns true
-    // when the line must be left.
+    // Sounds the wave file while the panel stays live, as a wait whose
+    // length is the sound's: PAUSE cuts it and resumes it where it stopped,
+    // STOP, REPEAT and closing cut it for good.
+    void PlayWave(Run& run, const std::string& path);
+    // The file a play line names, nothing when the line cannot be played.
+    std::optional<std::string> WaveFileOf(const std::string& text) const;
+    // Acts on STOP and REPEAT seen during a wait, pause or play line.
+    // Returns true when the line must be left.
     bool TakeStopOrRepeat(Run& run);
     void ShowLine(int position);
 

@@ -67,8 +67,12 @@ QStringList CFakePlatform::SoundLog() const
         case SoundRequest::ClipSync:
             log << QStringLiteral("sync %1").arg(sound.clip);
             break;
-        case SoundRequest::WaveFileSync:
-            log << QStringLiteral("file ") + QString::fromLocal8Bit(sound.path);
+        case SoundRequest::WaveFile:
+            log << QStringLiteral("file ") + QString::fromLocal8Bit(sound.path)
+                    + (sound.clip > 0 ? QStringLiteral(" from %1").arg(sound.clip) : QString());
+            break;
+        case SoundRequest::StopWaveFile:
+            log << QStringLiteral("stop file");
             break;
         case SoundRequest::Beep:
             log << QStringLiteral("beep");
@@ -115,14 +119,21 @@ void CFakePlatform::ClearLogs()
     m_animations.clear();
 }
 
+void CFakePlatform::Record(SoundRequest request)
+{
+    request.time = TimeGetTime();
+    m_sounds.push_back(std::move(request));
+    m_waveEndNs = 0;
+}
+
 void CFakePlatform::PlayClipAsync(int clip)
 {
-    m_sounds.push_back({SoundRequest::ClipAsync, clip, {}, TimeGetTime()});
+    Record({SoundRequest::ClipAsync, clip, {}, 0});
 }
 
 void CFakePlatform::PlayClipSync(int clip)
 {
-    m_sounds.push_back({SoundRequest::ClipSync, clip, {}, TimeGetTime()});
+    Record({SoundRequest::ClipSync, clip, {}, 0});
     if (onSyncClip)
         onSyncClip(clip);
     const auto registered = m_clipSamples.find(clip);
@@ -131,10 +142,25 @@ void CFakePlatform::PlayClipSync(int clip)
     AdvanceNs(std::llround(double(samples) * 1e9 / CMediaCatalogue::SampleRate));
 }
 
-void CFakePlatform::PlayWaveFileSync(const std::string& path)
+bool CFakePlatform::StartWaveFile(const std::string& path, int fromMs)
 {
-    m_sounds.push_back({SoundRequest::WaveFileSync, 0, path, TimeGetTime()});
-    AdvanceNs(WaveFileNs(path));
+    Record({SoundRequest::WaveFile, fromMs, path, 0});
+    const std::int64_t length = WaveFileNs(path);
+    if (length < 0)
+        return false;
+    m_waveEndNs = m_nowNs + std::max<std::int64_t>(length - std::int64_t(fromMs) * NsPerMs, 0);
+    return true;
+}
+
+int CFakePlatform::WaveFileRemainingMs()
+{
+    return int(std::max<std::int64_t>(m_waveEndNs - m_nowNs + NsPerMs - 1, 0) / NsPerMs);
+}
+
+void CFakePlatform::StopWaveFile()
+{
+    if (WaveFileRemainingMs() > 0)
+        Record({SoundRequest::StopWaveFile, 0, {}, 0});
 }
 
 std::int64_t CFakePlatform::WaveFileNs(const std::string& path) const
@@ -143,11 +169,12 @@ std::int64_t CFakePlatform::WaveFileNs(const std::string& path) const
         return std::llround(registered->second * NsPerMs);
     const auto bytes = CWaveDecoder::ReadFile(path);
     const auto seconds = bytes ? CWaveDecoder::Duration(*bytes) : std::nullopt;
-    return seconds ? std::llround(*seconds * 1e9) : 0;
+    return seconds ? std::llround(*seconds * 1e9) : -1;
 }
 
 void CFakePlatform::MessageBeep()
 {
+    // The desktop's alert, not the program's sound: it cuts nothing.
     m_sounds.push_back({SoundRequest::Beep, 0, {}, TimeGetTime()});
 }
 

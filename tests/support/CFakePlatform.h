@@ -20,8 +20,8 @@
 // keeps sub-millisecond time internally and wraps at 2^32 like the real one.
 // It moves only when the test or the logic makes it:
 //  - SetTime jumps to a reading, Advance moves on by some milliseconds;
-//  - a synchronous sound moves it by the sound's exact length (samples /
-//    11025 s for a clip; see SetClipSamples and SetWaveFileLength);
+//  - a synchronous clip moves it by the clip's exact length (samples /
+//    11025 s; see SetClipSamples);
 //  - Hold moves it by its milliseconds without running any action;
 //  - PumpMessages moves it by the pump step (1 ms unless SetPumpStep says
 //    otherwise) after handling events when nothing else has moved it since
@@ -39,16 +39,19 @@
 // ever in a real program: the fake stops the test with a fatal message.
 // Both pumps also let Qt handle its own pending events.
 //
+// A wave file sounds from its start for its length on the virtual clock
+// (see SetWaveFileLength); any later sound, or StopWaveFile, cuts it off.
+//
 // Animation requests are logged and forwarded to the real CAnimateCtrl, so
 // the widgets show what the logic asked for; the fake switches each control
 // it sees to external time and lets it play on the virtual clock.
 class CFakePlatform : public CPlatform {
 public:
     struct SoundRequest {
-        enum Kind { ClipAsync, ClipSync, WaveFileSync, Beep };
+        enum Kind { ClipAsync, ClipSync, WaveFile, StopWaveFile, Beep };
         Kind kind = ClipAsync;
-        int clip = 0; // the clip, for ClipAsync and ClipSync
-        std::string path; // the file, for WaveFileSync
+        int clip = 0; // the clip, for ClipAsync and ClipSync; where a WaveFile starts, in ms
+        std::string path; // the file, for WaveFile
         std::uint32_t time = 0; // TimeGetTime when the request was made
 
         bool operator==(const SoundRequest&) const = default;
@@ -95,7 +98,8 @@ public:
     const std::vector<SoundRequest>& Sounds() const { return m_sounds; }
     const std::vector<AnimationRequest>& Animations() const { return m_animations; }
     // The same as short texts without times, for QCOMPARE: "async 197",
-    // "sync 193", "file script/a.wav", "beep"; "lamp open 242",
+    // "sync 193", "file script/a.wav", "file script/a.wav from 1200",
+    // "stop file" (only when it cut a sounding file), "beep"; "lamp open 242",
     // "lamp play 242 0..65535 x1", "lamp stop" (the control's objectName,
     // or "control" when it has none).
     QStringList SoundLog() const;
@@ -112,7 +116,9 @@ public:
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
-    void PlayWaveFileSync(const std::string& path) override;
+    bool StartWaveFile(const std::string& path, int fromMs) override;
+    int WaveFileRemainingMs() override;
+    void StopWaveFile() override;
     void MessageBeep() override;
     void AnimOpen(CAnimateCtrl& control, int clip) override;
     void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
@@ -127,6 +133,7 @@ private:
 
     void AdvanceNs(std::int64_t ns);
     void RunDueActions();
+    void Record(SoundRequest request);
     static void ProcessQtEvents();
     void Adopt(CAnimateCtrl& control);
     std::int64_t WaveFileNs(const std::string& path) const;
@@ -139,6 +146,8 @@ private:
     std::map<std::string, double> m_waveFileMs;
     std::vector<SoundRequest> m_sounds;
     std::vector<AnimationRequest> m_animations;
+    // When the wave file started last ends; 0 once cut off.
+    std::int64_t m_waveEndNs = 0;
     std::vector<QPointer<CAnimateCtrl>> m_controls;
     // Whether anything but the pump step moved the clock since the last pump.
     bool m_movedSincePump = false;
