@@ -360,11 +360,9 @@ private slots:
             "mode=playing|play- rec- stop+ pause+ repeat+ close-|status=...");
         Row("STOP in a wait", "dial 1\nwait 10\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
         Row("STOP in a pause", "dial 1\npause\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
-        Row("STOP in a dial line: the next wait ends", "dial 123\ndial 4\nwait 5\ndial 5", "50 STOP", "1234", "1 2 3",
-            aborted, "");
-        Row("STOP in a dial line: the next pause holds", "dial 1\ndial 2\npause\ndial 3",
-            "50 STOP; 2000 ?mode; 3000 PAUSE", "12", "1 2 3", aborted, "mode=paused");
-        Row("STOP in a dial line: nothing to end it", "dial 1\ndial 2\ndial 3", "50 STOP", "123", "1 2 3", "...", "");
+        // STOP lets the line that sounds end, and no other line begin.
+        Row("STOP in a dial line", "dial 123\ndial 4\nwait 5\ndial 5", "50 STOP", "123", "1 2", aborted, "");
+        Row("STOP in a dial line, no wait or pause", "dial 1\ndial 2\ndial 3", "50 STOP", "1", "1 2", aborted, "");
         Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu, "1", aborted, "");
         Row("PAUSE in a play line resumes it", "play \"menu.wav\"\ndial 1", "100 PAUSE; 900 ?mode; 1000 PAUSE",
             menu + "{./script/menu.wav+99}1", "1 2", "...", "mode=paused");
@@ -524,15 +522,15 @@ private slots:
     }
 
     // STOP while paused leaves the keypad live, so a user can load another
-    // script while the playback still runs through dial lines. The player
-    // must end instead of reading lines that are gone.
+    // script while a dial line still sounds. The player must end instead of
+    // reading lines that are gone.
     void scriptReplacedDuringPlayback()
     {
         CPlayback playback(QStringLiteral("dial 1\ndial 2\ndial 3\ndial 4\ndial 5\ndial 6\ndial 7\ndial 8"));
         playback.panel.WriteFile(QStringLiteral("a.dsq"), ScriptFile(QStringLiteral("dial 9\ndial 9")));
-        // Each action is handled at the pump at the start of the next line.
-        playback.Play(QStringLiteral("50 PAUSE; 250 STOP; 450 KEY*; 650 ENTER"));
-        QCOMPARE(playback.Sounds(), QStringLiteral("12345"));
+        // All are handled at the pump at the start of the second line.
+        playback.Play(QStringLiteral("50 PAUSE; 60 STOP; 70 KEY*; 80 ENTER"));
+        QCOMPARE(playback.Sounds(), QStringLiteral("1"));
         QCOMPARE(playback.panel.Script().GetName(), std::string("a"));
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
     }

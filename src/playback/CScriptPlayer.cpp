@@ -65,9 +65,9 @@ void CScriptPlayer::OnPlay()
     run.lastPosition = script.GetLineCount() - 1;
     for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
         // The lines are read afresh each time: a script replaced from the
-        // event pump (a STOP while paused leaves the keypad live, and its
-        // '*' loads another script) may have fewer lines than at the start.
-        if (run.abort || m_panel.closing || run.position >= script.GetLineCount())
+        // event pump (STOP, then '*' and Enter, handled together) may have
+        // fewer lines than at the start.
+        if (run.abort || Stopped(run) || run.position >= script.GetLineCount())
             break;
         const std::string text = script.GetLine(run.position);
         m_panel.counterText = CPanelModes::FormatCount(run.lineNumber);
@@ -79,7 +79,7 @@ void CScriptPlayer::OnPlay()
 
         switch (CScriptLine::Recognise(text)) {
         case CScriptLine::Dial:
-            Dial(text);
+            Dial(run, text);
             break;
         case CScriptLine::Wait:
             Wait(run, text);
@@ -102,6 +102,11 @@ void CScriptPlayer::OnPlay()
         }
     }
 
+    // A closed panel is left alone, and so is one the user has taken on to
+    // load a script or read the help after STOP.
+    const DialMode mode = script.GetMode();
+    if (m_panel.closing || mode == ModeLoading || mode == ModeInfo)
+        return;
     m_panel.displayText = script.GetName();
     script.SetMode(ModeIdle);
     m_modes.RefreshPanel();
@@ -116,24 +121,35 @@ void CScriptPlayer::ShowLine(int position)
     }
 }
 
-void CScriptPlayer::Dial(const std::string& text)
+void CScriptPlayer::Dial(Run& run, const std::string& text)
 {
     // Frame 10 lies beyond the flash clip: the lamp shows its last frame.
     m_modes.ShowStill(*m_panel.controls.activityLight, Clip::LampFlash, 10);
     m_panel.platform.PumpMessages();
-    // The keys of one line sound back to back; input waits in the queue.
+    if (Stopped(run))
+        return;
+    // The keys of one line sound back to back and a STOP waits for the
+    // last of them; input waits in the queue.
     for (const char key : CScriptLine::DialKeys(text))
         m_keypad.SendKeyTone(key);
 }
 
-bool CScriptPlayer::TakeStopOrRepeat(Run& run)
+bool CScriptPlayer::Stopped(Run& run)
 {
     const DialMode mode = m_panel.script.GetMode();
-    if (mode == ModeIdle) {
+    if (!m_panel.closing && (mode == ModePlaying || mode == ModePaused || mode == ModeRepeat))
+        return false;
+    if (mode == ModeIdle)
         m_panel.statusText = "Script Aborted.";
-        run.abort = true;
+    run.abort = true;
+    return true;
+}
+
+bool CScriptPlayer::TakeStopOrRepeat(Run& run)
+{
+    if (Stopped(run))
         return true;
-    }
+    const DialMode mode = m_panel.script.GetMode();
     if (mode == ModeRepeat && run.lineNumber >= 2) {
         // With the loop's step, the line before this one plays next, then
         // this line again.
