@@ -516,7 +516,10 @@ private slots:
         }
         playback.Play();
         QTEST(playback.Sounds(), "sounds");
-        QCOMPARE(playback.panel.Status(), QStringLiteral("..."));
+        // A line that cannot be played says so, with the error clip.
+        const bool failed = playback.Sounds().isEmpty();
+        QCOMPARE(playback.panel.Status(), failed ? QStringLiteral("Stopped: Sound Not Found") : QStringLiteral("..."));
+        QCOMPARE(playback.panel.Platform().SoundLog().contains("async 252"), failed);
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
         QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
     }

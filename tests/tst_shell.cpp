@@ -153,7 +153,7 @@ private slots:
         for (const char* text : {"(...)", "...", "Press PAUSE to continue", "Script Not Recorded.",
                  "Enter Script Name [ENTER]", "Script Not Saved", "Select Name to Load Script.", "No Script (*.dsq) !",
                  "Script Not Loaded", "Load / Record Script First.", "Play Script / Record New", "No Script Loaded",
-                 "This Script is Empty", "Script Aborted.", "Load / Record Script"}) {
+                 "This Script is Empty", "Script Aborted.", "Load / Record Script", "Stopped: Sound Not Found"}) {
             QVERIFY2(QFontMetrics(line->font()).horizontalAdvance(QString::fromLatin1(text)) <= line->width(), text);
         }
     }

@@ -17,6 +17,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// Fits the status line, as every status text must.
+constexpr const char* SoundNotFound = "Stopped: Sound Not Found";
+
+} // namespace
+
 CScriptPlayer::CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad)
     : m_panel(panel)
     , m_modes(modes)
@@ -92,10 +99,14 @@ void CScriptPlayer::OnPlay()
             run.noteShown = true;
             break;
         case CScriptLine::Play:
-            if (const std::optional<std::string> path = WaveFileOf(text))
+            if (const std::optional<std::string> path = WaveFileOf(text)) {
                 PlayWave(run, *path);
-            else
-                run.abort = true; // a line that cannot be played ends the playback
+            } else {
+                // A mistyped name must not look like a complete run.
+                m_panel.platform.PlayClipAsync(Clip::Refusal);
+                m_panel.statusText = SoundNotFound;
+                run.abort = true;
+            }
             break;
         case CScriptLine::None:
             break;
