@@ -21,13 +21,13 @@ protected:
 
 class CKeyWatcher : public QObject {
 public:
-    int keys = 0;
+    QList<int> keys; // pressed, in order
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress)
-            ++keys;
+            keys << static_cast<QKeyEvent*>(event)->key();
         return QObject::eventFilter(watched, event);
     }
 };
@@ -96,7 +96,7 @@ private slots:
         timer.start();
         m_platform.PumpMessages();
         QCOMPARE(calls, 2);
-        QCOMPARE(watcher.keys, 1);
+        QCOMPARE(watcher.keys.size(), 1);
         m_platform.PumpMessages();
         QVERIFY(timer.elapsed() < 100);
         qApp->removeEventFilter(&watcher);
@@ -175,6 +175,26 @@ private slots:
         WaitLoop(m_platform, 400, never);
         QVERIFY2(innerTook >= 149 && innerTook < 400, qPrintable(QString::number(innerTook)));
         QVERIFY2(timer.elapsed() >= 399 && timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // A hold keeps input back and hands it on afterwards in its order; only
+    // Escape, which closes the panel, passes at once.
+    void holdKeepsInputButLetsEscapeThrough()
+    {
+        QWidget window;
+        CKeyWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        QList<int> during;
+        const CDelayedCall typing(20, [&] {
+            for (const Qt::Key key : {Qt::Key_1, Qt::Key_Escape, Qt::Key_2})
+                QTest::keyClick(&window, key);
+            during = watcher.keys;
+        });
+        m_platform.Hold(100);
+        QCOMPARE(during, QList<int>{Qt::Key_Escape});
+        m_platform.PumpMessages();
+        QCOMPARE(watcher.keys, (QList<int>{Qt::Key_Escape, Qt::Key_1, Qt::Key_2}));
+        qApp->removeEventFilter(&watcher);
     }
 
     // Before blocking, what the logic changed is painted (a key shown

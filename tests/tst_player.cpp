@@ -80,8 +80,8 @@ public:
     // Clicks PLAY with actions at milliseconds after the click, as
     // "2000 PAUSE; 30000 PAUSE; 31000 ?status": a click on STOP, PAUSE,
     // REPEAT, a keypad button (KEY5), a numeric-keypad key (NUM5), Enter
-    // (ENTER), or a probe (?mode, ?status, ?display, ?counter, ?row,
-    // ?buttons). Returns when the playback has ended.
+    // (ENTER), Escape (ESC), or a probe (?mode, ?status, ?display, ?counter,
+    // ?row, ?buttons). Returns when the playback has ended.
     void Play(const QString& actions = QString())
     {
         CFakePlatform& platform = panel.Platform();
@@ -89,7 +89,10 @@ public:
         for (const QString& action : actions.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const QStringList parts = action.simplified().split(QLatin1Char(' '));
             const QString word = parts.value(1);
-            platform.At(m_start + parts.value(0).toUInt(), [this, word] { Act(word); });
+            if (word == QLatin1String("ESC"))
+                escapeAt = m_start + parts.value(0).toDouble();
+            platform.At(
+                m_start + parts.value(0).toUInt(), [this, word] { Act(word); }, word == QLatin1String("ESC"));
         }
         platform.ClearLogs();
         m_rows.clear();
@@ -137,6 +140,7 @@ public:
 
     CPanelHarness panel;
     double elapsedMs = 0;
+    double escapeAt = -1; // when the user pressed Escape, in virtual ms
 
 private:
     void Act(const QString& word)
@@ -150,6 +154,8 @@ private:
             panel.Click(IdRepeat);
         else if (word == QLatin1String("ENTER"))
             panel.Key(Qt::Key_Return);
+        else if (word == QLatin1String("ESC"))
+            panel.Key(Qt::Key_Escape);
         else if (word.startsWith(QLatin1String("KEY")))
             panel.Click(CKeyTable::FromCharacter(word.at(3).toLatin1())->controlId);
         else if (word.startsWith(QLatin1String("NUM")))
@@ -538,6 +544,38 @@ private slots:
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
     }
 
+    // Closing the panel ends whatever runs within 300 ms, also after STOP
+    // and '#' or '*' have taken the panel out of the playing modes while a
+    // dial line sounded.
+    void closing_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("actions");
+        const QString longDial = QStringLiteral("dial ") + QStringLiteral("1234567890").repeated(4);
+        Row("a dial line", longDial, "1000 ESC");
+        Row("a wait", "dial 1\nwait 60\ndial 2", "3000 ESC");
+        Row("a pause hold", "dial 1\npause\ndial 2", "3000 ESC");
+        Row("a wave file", "play \"long.wav\"\ndial 1", "3000 ESC");
+        Row("info mode", longDial + "\nwait 60\ndial 2", "100 PAUSE; 150 STOP; 200 KEY#; 10000 ESC");
+        Row("loading mode", longDial + "\nwait 60\ndial 2", "100 PAUSE; 150 STOP; 200 KEY*; 10000 ESC");
+    }
+
+    void closing()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, actions);
+        CPlayback playback(script);
+        CFakePlatform& platform = playback.panel.Platform();
+        playback.panel.WriteFile(QStringLiteral("long.wav"), "30 s long");
+        platform.SetWaveFileLength("./script/long.wav", 30000);
+        playback.Play(actions);
+        const double returned = platform.PreciseTime();
+        while (platform.PendingActions() > 0)
+            platform.WaitForEvents(-1);
+        QVERIFY(!playback.panel.Dialog().isVisible());
+        const double took = std::max(returned, playback.escapeAt) - playback.escapeAt;
+        QVERIFY2(took <= 300, qPrintable(QStringLiteral("closed %1 ms after Escape").arg(took)));
+    }
 };
 
 QTEST_MAIN(TestPlayer)

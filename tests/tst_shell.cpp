@@ -316,21 +316,6 @@ private slots:
         QVERIFY(qAbs(closedAt - pressedAt - clipMs) < 0.01);
     }
 
-    void escapeEndsAPlayback()
-    {
-        CPanelHarness panel;
-        panel.WriteFile("long.dsq", "dial 1\r\nwait 60\r\ndial 2\r\n");
-        panel.Click(1015); // '*': the list of scripts
-        panel.Key(Qt::Key_Return);
-        QCOMPARE(panel.Script().GetName(), std::string("long"));
-        panel.Platform().After(3000, [&] { panel.Key(Qt::Key_Escape); });
-        panel.Platform().ClearLogs();
-        panel.Click(IdPlay);
-        QVERIFY(!panel.Dialog().isVisible());
-        QCOMPARE(panel.Platform().SoundLog(), QStringList{"sync 193"});
-        QVERIFY(panel.Platform().PreciseTime() < 60000);
-    }
-
     // Each press flips the lamp's picture; a second brings the speaker back.
     void toggleLamp()
     {

@@ -56,8 +56,11 @@ public:
     // events like PumpMessages. Polling loops call it between passes so that
     // they do not burn a core.
     virtual void WaitForEvents(int timeoutMs) = 0;
-    // Blocks for ms milliseconds without handling any input (it waits in
-    // the queue); pending repaints are painted first, and animations go on
-    // playing meanwhile.
+    // Blocks for ms milliseconds without handling input: it waits, in its
+    // order, to be handled after the hold. Only a request to close the
+    // program (the Escape key, the window system's close) is handled at
+    // once, and ends the hold, so that the program can end within a long
+    // run of holds. Pending repaints are painted first, and animations go
+    // on playing.
     virtual void Hold(int ms) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "media/CMediaCatalogue.h"
 #include "platform/CAnimateCtrl.h"
+#include "platform/CInputHold.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -91,16 +92,17 @@ void CQtPlatform::WaitForEvents(int timeoutMs)
 void CQtPlatform::Hold(int ms)
 {
     FlushPaints();
-    // Input waits in the queue, but timers and paints go on, so that the
+    // Input is held back, but timers and paints go on, so that the
     // animation controls keep playing (the intro reel draws itself while
     // the keys flash).
     const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    while (!deadline.hasExpired()) {
+    const CInputHold hold;
+    while (!deadline.hasExpired() && !hold.CloseRequested()) {
         QTimer wakeUp;
         wakeUp.setSingleShot(true);
         wakeUp.setTimerType(Qt::PreciseTimer);
         wakeUp.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

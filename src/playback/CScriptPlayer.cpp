@@ -140,9 +140,13 @@ void CScriptPlayer::Dial(Run& run, const std::string& text)
     if (Stopped(run))
         return;
     // The keys of one line sound back to back and a STOP waits for the
-    // last of them; input waits in the queue.
-    for (const char key : CScriptLine::DialKeys(text))
+    // last of them; input waits in the queue. Only closing the panel, which
+    // the pause after each key lets through, ends the line early.
+    for (const char key : CScriptLine::DialKeys(text)) {
+        if (m_panel.closing)
+            return;
         m_keypad.SendKeyTone(key);
+    }
 }
 
 bool CScriptPlayer::Stopped(Run& run)

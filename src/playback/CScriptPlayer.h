@@ -14,7 +14,7 @@ struct CPanelState;
 // alive by pumping events at fixed points; the STOP, PAUSE and REPEAT
 // handlers that run from that pump steer it only through the document's
 // mode. STOP ends the playback before the next line; PAUSE and REPEAT act
-// inside wait, pause and play lines.
+// inside wait, pause and play lines. Closing the panel ends it at once.
 class CScriptPlayer {
 public:
     CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad);

@@ -429,13 +429,11 @@ void CDialerDlg::OnSysCommand(int command)
 
 void CDialerDlg::done(int result)
 {
-    // Closing the panel while a script plays or the opening sequence waits
-    // ends them, so that no hidden loop keeps the program alive.
+    // Whatever runs when the panel closes (a playback, the opening
+    // sequence) sees the flag at its next step and ends, so that no hidden
+    // loop keeps the program alive.
     m_waitingForMouse = false;
     m_panel.closing = true;
-    const DialMode mode = m_script.GetMode();
-    if (mode == ModePlaying || mode == ModePaused || mode == ModeRepeat)
-        m_script.SetMode(ModeIdle);
     QDialog::done(result);
 }
 
@@ -465,7 +463,7 @@ void CDialerDlg::OnIntro()
     m_platform.AnimPlay(*c.introReel, 0, CPanelModes::LastFrame, 1);
     m_platform.PlayClipAsync(Clip::IntroBlips);
     // The keys light up along the rows, alternately left to right and right
-    // to left; no events are handled meanwhile.
+    // to left; input waits meanwhile, but Escape closes the panel.
     for (const char character : std::string_view("123654789#0*")) {
         QAbstractButton* key = m_keypad.Button(*CKeyTable::FromCharacter(character));
         key->setDown(true);
@@ -473,6 +471,10 @@ void CDialerDlg::OnIntro()
         m_platform.Hold(100);
         key->setDown(false);
         key->repaint();
+        if (m_panel.closing) {
+            m_introRunning = false;
+            return;
+        }
     }
     c.stop->setEnabled(false);
     c.pause->setEnabled(false);

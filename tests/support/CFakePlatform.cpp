@@ -33,17 +33,17 @@ void CFakePlatform::SetPumpStep(double ms)
     m_pumpStepNs = std::max<std::int64_t>(0, std::llround(ms * NsPerMs));
 }
 
-void CFakePlatform::At(std::uint32_t ms, std::function<void()> action)
+void CFakePlatform::At(std::uint32_t ms, std::function<void()> action, bool closeRequest)
 {
     // The first instant at which the clock reads ms.
     const auto ahead = static_cast<std::int32_t>(ms - TimeGetTime());
     const std::int64_t due = ahead > 0 ? (m_nowNs / NsPerMs + ahead) * NsPerMs : m_nowNs;
-    m_actions.emplace(due, std::move(action));
+    m_actions.emplace(due, Action{std::move(action), closeRequest});
 }
 
 void CFakePlatform::After(std::uint32_t ms, std::function<void()> action)
 {
-    m_actions.emplace(m_nowNs + std::int64_t(ms) * NsPerMs, std::move(action));
+    m_actions.emplace(m_nowNs + std::int64_t(ms) * NsPerMs, Action{std::move(action)});
 }
 
 void CFakePlatform::SetClipSamples(int clip, int samples)
@@ -245,8 +245,19 @@ void CFakePlatform::Hold(int ms)
 {
     if (onHold)
         onHold(ms);
-    if (ms > 0)
-        AdvanceNs(std::int64_t(ms) * NsPerMs);
+    const std::int64_t end = m_nowNs + std::int64_t(std::max(ms, 0)) * NsPerMs;
+    auto request = m_actions.begin();
+    while (request != m_actions.end() && request->first <= end && !request->second.closeRequest)
+        ++request;
+    if (request == m_actions.end() || request->first > end) {
+        AdvanceNs(end - m_nowNs);
+        return;
+    }
+    // The hold ends with the request, as on the real platform.
+    AdvanceNs(request->first - m_nowNs);
+    auto action = std::move(request->second.run);
+    m_actions.erase(request);
+    action();
 }
 
 void CFakePlatform::AdvanceNs(std::int64_t ns)
@@ -265,7 +276,7 @@ void CFakePlatform::RunDueActions()
     // Each action leaves the queue before it runs, so that an action that
     // pumps by itself does not run again.
     while (!m_actions.empty() && m_actions.begin()->first <= m_nowNs) {
-        auto action = std::move(m_actions.begin()->second);
+        auto action = std::move(m_actions.begin()->second.run);
         m_actions.erase(m_actions.begin());
         action();
     }

@@ -22,7 +22,9 @@
 //  - SetTime jumps to a reading, Advance moves on by some milliseconds;
 //  - a synchronous clip moves it by the clip's exact length (samples /
 //    11025 s; see SetClipSamples);
-//  - Hold moves it by its milliseconds without running any action;
+//  - Hold moves it by its milliseconds, or up to the first action scheduled
+//    as a close request, which it runs: the real platform lets those
+//    through a hold, and the hold ends with them;
 //  - PumpMessages moves it by the pump step (1 ms unless SetPumpStep says
 //    otherwise) after handling events when nothing else has moved it since
 //    the previous pump: tight polling loops progress, and loops that wait
@@ -83,8 +85,9 @@ public:
     void SetPumpStep(double ms);
 
     // User actions, at a clock reading (taken modulo 2^32; a reading already
-    // passed means the next pump) or after some milliseconds from now.
-    void At(std::uint32_t ms, std::function<void()> action);
+    // passed means the next pump) or after some milliseconds from now. A
+    // close request (Escape) runs even inside a Hold.
+    void At(std::uint32_t ms, std::function<void()> action, bool closeRequest = false);
     void After(std::uint32_t ms, std::function<void()> action);
     std::size_t PendingActions() const { return m_actions.size(); }
 
@@ -131,6 +134,11 @@ public:
 private:
     static constexpr std::int64_t NsPerMs = 1'000'000;
 
+    struct Action {
+        std::function<void()> run;
+        bool closeRequest = false;
+    };
+
     void AdvanceNs(std::int64_t ns);
     void RunDueActions();
     void Record(SoundRequest request);
@@ -141,7 +149,7 @@ private:
     std::int64_t m_nowNs = 0;
     std::int64_t m_pumpStepNs = NsPerMs;
     // Due time in ns; equal times keep their order of insertion.
-    std::multimap<std::int64_t, std::function<void()>> m_actions;
+    std::multimap<std::int64_t, Action> m_actions;
     std::map<int, int> m_clipSamples;
     std::map<std::string, double> m_waveFileMs;
     std::vector<SoundRequest> m_sounds;
