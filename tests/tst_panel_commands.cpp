@@ -182,6 +182,25 @@ private slots:
         QCOMPARE(panel.Platform().SoundLog(), sounds);
     }
 
+    // The 8192nd gap fills the recording: it ends there as after STOP, with
+    // the lines so far and without the pending key, and can be saved.
+    void fullRecordingGoesOnToNaming()
+    {
+        CPanelHarness panel;
+        Do(panel, "REC K1");
+        for (int gap = 1; gap < CDialScript::LineLimit / 2; ++gap) {
+            panel.Platform().Advance(2001);
+            panel.Script().RecordKey('2');
+        }
+        Do(panel, "+3000 K3");
+        QCOMPARE(panel.Script().GetMode(), ModeSaving);
+        QCOMPARE(panel.Status(), QStringLiteral("Enter Script Name [ENTER]"));
+        Do(panel, "T:full ENTER");
+        const QByteArray saved = panel.ReadFile("full.dsq");
+        QCOMPARE(saved.count('\n'), CDialScript::LineLimit);
+        QVERIFY(saved.endsWith("dial 2\r\r\nwait 3\r\r\n"));
+    }
+
     // What the panel shows while a recording is under way.
     void recordingLook()
     {
