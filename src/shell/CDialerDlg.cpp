@@ -349,8 +349,9 @@ bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
     if (m_waitingForMouse && event->type() == QEvent::MouseMove
         && (watched->isWindowType() || watched->isWidgetType())) {
         // The first mouse movement over any window of the program ends the
-        // opening sequence's wait; it is consumed, not dispatched.
+        // opening sequence; it is consumed, not dispatched.
         m_waitingForMouse = false;
+        EndIntro();
         return true;
     }
     if (event->type() == QEvent::KeyPress && IsKeyForPanel(watched)) {
@@ -437,16 +438,6 @@ void CDialerDlg::done(int result)
     QDialog::done(result);
 }
 
-void CDialerDlg::WaitForMouseMove()
-{
-    // Blocks on the event queue; every event but the awaited mouse movement
-    // is dispatched as usual (see eventFilter).
-    m_waitingForMouse = true;
-    while (m_waitingForMouse && !m_panel.closing)
-        m_platform.WaitForEvents(-1);
-    m_waitingForMouse = false;
-}
-
 void CDialerDlg::OnIntro()
 {
     if (m_introRunning || m_panel.closing)
@@ -479,7 +470,20 @@ void CDialerDlg::OnIntro()
     c.stop->setEnabled(false);
     c.pause->setEnabled(false);
     c.repeat->setEnabled(false);
-    WaitForMouseMove();
+    // Blocks on the event queue; every event but the awaited mouse movement
+    // is dispatched as usual. The movement ends the sequence where it is
+    // found (see eventFilter), so that the events queued behind it are
+    // handled after the sequence, in order, by the panel as usual.
+    m_waitingForMouse = true;
+    while (m_waitingForMouse && !m_panel.closing)
+        m_platform.WaitForEvents(-1);
+    m_waitingForMouse = false;
+    m_introRunning = false;
+}
+
+void CDialerDlg::EndIntro()
+{
+    CPanelControls& c = m_panel.controls;
     m_platform.AnimOpen(*c.introReel, 0);
     c.introReel->setVisible(false);
     m_panel.statusText = "Load / Record Script";
