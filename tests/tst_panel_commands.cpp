@@ -177,6 +177,9 @@ private slots:
         const int lines = int(bytes.count('\n'));
         QCOMPARE(panel.Controls().lineList->count(), lines);
         QCOMPARE(panel.Controls().lineCounter->text(), QString::asprintf("%03d", lines));
+        // The selection carried from naming: the line selected last while
+        // recording, the wait (or, with none stored then, the last line).
+        QCOMPARE(panel.Controls().lineList->currentRow(), bytes.contains("wait") ? lines - 2 : lines - 1);
         QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 6..6 x1"));
         const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
         QCOMPARE(panel.Platform().SoundLog(), sounds);
@@ -322,6 +325,8 @@ private slots:
         Row("down, Enter", "DOWN ENTER", "B", "003");
         Row("click, Enter", "CLICK2 ENTER", "c.d", "001");
         Row("double-click", "DOUBLE1", "B", "003");
+        // The list opens again on the script last chosen.
+        Row("down, Enter, then again", "DOWN ENTER B* ENTER", "B", "003");
     }
 
     void load()
@@ -342,7 +347,7 @@ private slots:
         QCOMPARE(panel.DisplayText(), name);
         QVERIFY(!panel.Controls().lineList->isHidden());
         QTEST(panel.Controls().lineCounter->text(), "counter");
-        QCOMPARE(panel.Platform().SoundLog(), QStringList{"sync 265"});
+        QCOMPARE(panel.Platform().SoundLog().last(), QStringLiteral("sync 265"));
         QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 4..4 x1"));
         if (name == "B")
             QCOMPARE(ListEntries(panel.Controls().lineList), (QStringList{"dial 2", "wait 3", "dial 4"}));

@@ -175,6 +175,8 @@ void CPanelCommands::OnRec()
     m_panel.statusText = "...";
     m_panel.displayText.clear();
     c.lineList->clear();
+    // The line list shows the newest line while recording.
+    m_panel.lineListSelection.clear();
     m_panel.script.SetMode(ModeIdle);
     OnKey(ControlId::Rec);
     c.stop->setFocus();

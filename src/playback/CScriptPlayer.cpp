@@ -61,6 +61,9 @@ void CScriptPlayer::OnPlay()
     }
 
     script.SetMode(ModePlaying);
+    // The line list follows the line being played, not a selection the
+    // panel carried from before.
+    m_panel.lineListSelection.clear();
     m_modes.FillLineList();
     m_panel.displayText = LinePreview(0);
     m_panel.counterText = "000";
