@@ -351,6 +351,34 @@ private slots:
         QCOMPARE(CWaveDecoder::Duration(wave).value_or(-1) * CSdlSound::Rate, double(frames));
     }
 
+    // A sine keeps its phase to its end, however the conversion is cut into
+    // pieces: a converter that lost a fraction of a frame between pieces
+    // would shift the rest of the sound.
+    void sineKeepsItsPhase_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("11025 Hz, 1.3 s") << 11025 << 14332;
+        QTest::newRow("44100 Hz, 0.5 s") << 44100 << 22050;
+        QTest::newRow("44101 Hz") << 44101 << 22050;
+    }
+
+    void sineKeepsItsPhase()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, frames);
+        const auto sine = [](double seconds) { return 16000 * std::sin(2 * M_PI * 697 * seconds); };
+        Samples wave(std::size_t(frames), 0);
+        for (int i = 0; i < frames; ++i)
+            wave[std::size_t(i)] = std::int16_t(std::lround(sine(double(i) / rate)));
+        const auto pcm = CWaveDecoder::Decode(Wave16(wave, rate), CSdlSound::Rate, 1);
+        QVERIFY(pcm.has_value());
+        double worst = 0;
+        for (std::int64_t i = 100; i < pcm->Frames() - 100; ++i)
+            worst = std::max(worst, std::abs(pcm->samples[std::size_t(i)] - sine(double(i) / CSdlSound::Rate)));
+        QVERIFY2(worst < 200, qPrintable(QString::number(worst)));
+    }
+
     void fallsBackToTheDummyDriver()
     {
         qputenv("SDL_AUDIODRIVER", "no-such-driver");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 CWaveStream::CWaveStream(
     const SDL_AudioSpec& spec, Samples samples, Uint32 bytes, std::int64_t skipFrames, int rate, int channels)
@@ -16,30 +17,53 @@ CWaveStream::CWaveStream(
     m_offset = Uint32(skipFrames * frameBytes);
     m_frames = std::llround(double(inputFrames - skipFrames) * rate / spec.freq);
     m_converter.reset(SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, Uint8(channels), rate));
-    // Pieces of 10 ms: small enough to convert inside one device buffer.
-    const int pieceFrames = std::max(1, spec.freq / 100);
-    m_silence.assign(std::size_t(pieceFrames) * std::size_t(frameBytes), Uint8(spec.format == AUDIO_U8 ? 0x80 : 0));
-    // The resampler keeps the last few hundred input frames back even when
-    // flushed: trailing silence pushes them out, and the output is cut to
-    // the sound's exact converted length.
+    // SDL's resampler starts each piece it converts afresh at a whole output
+    // frame, so a piece whose frames do not convert to a whole number of
+    // frames would shift the rest of the sound a little. It keeps back the
+    // last frames of every piece for its filter (its padding, set below as
+    // SDL sets it) and converts them with the next one, and it gathers
+    // pieces shorter than that padding. So the first piece is longer by the
+    // padding, and every piece is a whole number of the frames that convert
+    // to a whole number of frames, at least the padding and about 10 ms:
+    // then the sound converts exactly as it does in one piece.
+    int padding = 0;
+    if (spec.freq != rate)
+        padding = spec.freq > rate ? int(std::ceil(512.0f * float(spec.freq) / float(rate))) : 512;
+    const int unit = spec.freq / std::gcd(spec.freq, rate);
+    const int pieceFrames = (std::max({padding, spec.freq / 100, 1}) + unit - 1) / unit * unit;
+    m_pieceBytes = std::size_t(pieceFrames) * std::size_t(frameBytes);
+    m_firstPieceBytes = m_pieceBytes + std::size_t(padding) * std::size_t(frameBytes);
+    m_silence = Uint8(spec.format == AUDIO_U8 ? 0x80 : 0);
+    // Trailing silence pushes the padding the resampler keeps back out,
+    // and the output is cut to the sound's exact converted length.
     m_silentPiecesLeft = (spec.freq / 10 + 1024 + pieceFrames - 1) / pieceFrames;
 }
 
 bool CWaveStream::Feed()
 {
-    SDL_AudioStream* converter = m_converter.get();
-    if (m_offset < m_bytes) {
-        const Uint32 piece = std::min(Uint32(m_silence.size()), m_bytes - m_offset);
-        m_failed = SDL_AudioStreamPut(converter, m_samples.get() + m_offset, int(piece)) != 0;
-        m_offset += piece;
-    } else if (m_silentPiecesLeft > 0) {
-        m_failed = SDL_AudioStreamPut(converter, m_silence.data(), int(m_silence.size())) != 0;
-        if (--m_silentPiecesLeft == 0 && !m_failed)
-            m_failed = SDL_AudioStreamFlush(converter) != 0;
+    const std::size_t size = m_fed ? m_pieceBytes : m_firstPieceBytes;
+    const std::size_t left = m_bytes - m_offset;
+    if (left >= size) {
+        Put(m_samples.get() + m_offset, size);
+        m_offset += Uint32(size);
+    } else if (left > 0 || m_silentPiecesLeft > 0) {
+        // The last piece of the sound, or one of the silence after it.
+        std::vector<Uint8> piece(size, m_silence);
+        std::copy(m_samples.get() + m_offset, m_samples.get() + m_bytes, piece.begin());
+        if (left == 0)
+            --m_silentPiecesLeft;
+        m_offset = m_bytes;
+        Put(piece.data(), size);
     } else {
         return false;
     }
     return !m_failed;
+}
+
+void CWaveStream::Put(const Uint8* bytes, std::size_t size)
+{
+    m_fed = true;
+    m_failed = m_failed || SDL_AudioStreamPut(m_converter.get(), bytes, int(size)) != 0;
 }
 
 int CWaveStream::Read(std::int16_t* out, int frames)

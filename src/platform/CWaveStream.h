@@ -36,6 +36,7 @@ private:
     // Hands the next piece of input (or, after the last, the trailing
     // silence) to the converter; false when nothing more can come.
     bool Feed();
+    void Put(const Uint8* bytes, std::size_t size);
 
     SDL_AudioSpec m_spec;
     Samples m_samples;
@@ -45,9 +46,12 @@ private:
     std::int64_t m_frames = 0;
     std::int64_t m_read = 0;
     std::unique_ptr<SDL_AudioStream, decltype(&SDL_FreeAudioStream)> m_converter{nullptr, &SDL_FreeAudioStream};
-    // One piece of input in silence, and how many of them still follow the
-    // sound to push the resampler's last frames out.
-    std::vector<Uint8> m_silence;
+    std::size_t m_pieceBytes = 0;
+    std::size_t m_firstPieceBytes = 0;
+    bool m_fed = false;
+    // A byte of silence, and how many pieces of it still follow the sound
+    // to push the resampler's last frames out.
+    Uint8 m_silence = 0;
     int m_silentPiecesLeft = 0;
     bool m_failed = false;
 };
