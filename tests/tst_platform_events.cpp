@@ -2,6 +2,7 @@
 #include "platform/CQtPlatform.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QtTest>
 
 #include <functional>
@@ -26,7 +27,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress)
+        // As the widgets see them, after their window.
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType())
             keys << static_cast<QKeyEvent*>(event)->key();
         return QObject::eventFilter(watched, event);
     }
@@ -177,23 +179,39 @@ private slots:
         QVERIFY2(timer.elapsed() >= 399 && timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
     }
 
-    // A hold keeps input back and hands it on afterwards in its order; only
-    // Escape, which closes the panel, passes at once.
+    // A hold keeps input back and hands it on afterwards in its order, each
+    // click where it was made; only Escape, which closes the panel, passes
+    // at once.
     void holdKeepsInputButLetsEscapeThrough()
     {
         QWidget window;
+        QPushButton first(&window);
+        QPushButton second(&window);
+        second.move(0, 40);
+        for (QPushButton* button : {&first, &second})
+            button->setFocusPolicy(Qt::NoFocus); // keys go to the window alone
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QStringList clicked;
+        connect(&first, &QPushButton::clicked, [&] { clicked << "first"; });
+        connect(&second, &QPushButton::clicked, [&] { clicked << "second"; });
         CKeyWatcher watcher;
         qApp->installEventFilter(&watcher);
         QList<int> during;
         const CDelayedCall typing(20, [&] {
+            // Through the window, as the window system delivers input.
             for (const Qt::Key key : {Qt::Key_1, Qt::Key_Escape, Qt::Key_2})
-                QTest::keyClick(&window, key);
+                QTest::keyClick(window.windowHandle(), key);
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 45));
             during = watcher.keys;
         });
         m_platform.Hold(100);
         QCOMPARE(during, QList<int>{Qt::Key_Escape});
+        QCOMPARE(clicked, QStringList());
         m_platform.PumpMessages();
         QCOMPARE(watcher.keys, (QList<int>{Qt::Key_Escape, Qt::Key_1, Qt::Key_2}));
+        QCOMPARE(clicked, (QStringList{"first", "second"}));
         qApp->removeEventFilter(&watcher);
     }
 

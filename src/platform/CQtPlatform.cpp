@@ -2,7 +2,6 @@
 
 #include "media/CMediaCatalogue.h"
 #include "platform/CAnimateCtrl.h"
-#include "platform/CInputHold.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -96,14 +95,15 @@ void CQtPlatform::Hold(int ms)
     // animation controls keep playing (the intro reel draws itself while
     // the keys flash).
     const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    const CInputHold hold;
-    while (!deadline.hasExpired() && !hold.CloseRequested()) {
+    m_input.Begin();
+    while (!deadline.hasExpired() && !m_input.CloseRequested()) {
         QTimer wakeUp;
         wakeUp.setSingleShot(true);
         wakeUp.setTimerType(Qt::PreciseTimer);
         wakeUp.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    m_input.End();
 }
 
 void CQtPlatform::FlushPaints()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CInputHold.h"
 #include "platform/CMillisecondClock.h"
 #include "platform/CPlatform.h"
 #include "platform/CSdlSound.h"
@@ -37,4 +38,5 @@ private:
 
     CSdlSound m_sound;
     CMillisecondClock m_clock;
+    CInputHold m_input;
 };
