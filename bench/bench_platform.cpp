@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "SyntheticMedia.h"
 #include "platform/CQtPlatform.h"
+#include "platform/CWaveDecoder.h"
 
 #include <QApplication>
 #include <QFile>

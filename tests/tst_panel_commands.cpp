@@ -180,9 +180,31 @@ private slots:
         const int lines = int(bytes.count('\n'));
         QCOMPARE(panel.Controls().lineList->count(), lines);
         QCOMPARE(panel.Controls().lineCounter->text(), QString::asprintf("%03d", lines));
+        // The selection carried from naming: the line selected last while
+        // recording, the wait (or, with none stored then, the last line).
+        QCOMPARE(panel.Controls().lineList->currentRow(), bytes.contains("wait") ? lines - 2 : lines - 1);
         QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 6..6 x1"));
         const QStringList sounds = QStringList{"async 249"} + Tones(keys) + QStringList{"async 266", "sync 265"};
         QCOMPARE(panel.Platform().SoundLog(), sounds);
+    }
+
+    // The 8192nd gap fills the recording: it ends there as after STOP, with
+    // the lines so far and without the pending key, and can be saved.
+    void fullRecordingGoesOnToNaming()
+    {
+        CPanelHarness panel;
+        Do(panel, "REC K1");
+        for (int gap = 1; gap < CDialScript::LineLimit / 2; ++gap) {
+            panel.Platform().Advance(2001);
+            panel.Script().RecordKey('2');
+        }
+        Do(panel, "+3000 K3");
+        QCOMPARE(panel.Script().GetMode(), ModeSaving);
+        QCOMPARE(panel.Status(), QStringLiteral("Enter Script Name [ENTER]"));
+        Do(panel, "T:full ENTER");
+        const QByteArray saved = panel.ReadFile("full.dsq");
+        QCOMPARE(saved.count('\n'), CDialScript::LineLimit);
+        QVERIFY(saved.endsWith("dial 2\r\r\nwait 3\r\r\n"));
     }
 
     // What the panel shows while a recording is under way.
@@ -315,6 +337,8 @@ private slots:
         Row("down, Enter", "DOWN ENTER", "B", "003");
         Row("click, Enter", "CLICK2 ENTER", "c.d", "001");
         Row("double-click", "DOUBLE1", "B", "003");
+        // The list opens again on the script last chosen.
+        Row("down, Enter, then again", "DOWN ENTER B* ENTER", "B", "003");
     }
 
     void load()
@@ -335,7 +359,7 @@ private slots:
         QCOMPARE(panel.DisplayText(), name);
         QVERIFY(!panel.Controls().lineList->isHidden());
         QTEST(panel.Controls().lineCounter->text(), "counter");
-        QCOMPARE(panel.Platform().SoundLog(), QStringList{"sync 265"});
+        QCOMPARE(panel.Platform().SoundLog().last(), QStringLiteral("sync 265"));
         QVERIFY(panel.Platform().AnimationLog().contains("banner play 264 4..4 x1"));
         if (name == "B")
             QCOMPARE(ListEntries(panel.Controls().lineList), (QStringList{"dial 2", "wait 3", "dial 4"}));

@@ -198,13 +198,42 @@ private slots:
         });
     }
 
+    // A wave file plays in the background until its end, from where it was
+    // asked to start, or until it is cut off.
+    void waveFileIsPlayed_data()
+    {
+        QTest::addColumn<int>("fromMs");
+        QTest::addColumn<int>("stopAfterMs"); // -1: not cut off
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<double>("lastsMs");
+        QTest::newRow("whole") << 0 << -1 << QList<int>{4000, 2000} << 200.0;
+        QTest::newRow("from the middle") << 100 << -1 << QList<int>{2000} << 100.0;
+        QTest::newRow("cut off") << 0 << 50 << QList<int>{4000} << 50.0;
+    }
+
     void waveFileIsPlayed()
     {
-        const std::string path = WriteFile(QStringLiteral("level.wav"), LevelClip(0.1, 4000));
+        QFETCH(int, fromMs);
+        QFETCH(int, stopAfterMs);
+        QFETCH(double, lastsMs);
+        Samples wave = Level(ClipRate / 10, 4000);
+        const Samples second = Level(ClipRate / 10, 2000);
+        wave.insert(wave.end(), second.begin(), second.end());
+        const std::string path = WriteFile(QStringLiteral("levels.wav"), Wave16(wave));
         double took = 0;
-        const Samples out = Record([&](CSdlSound& sound) { took = TimedMs([&] { sound.PlayFileSync(path); }); });
-        QCOMPARE(Levels(Segments(out)), std::vector<int>{4000});
-        QVERIFY2(took >= 99.5 && took < 200, qPrintable(QString::number(took)));
+        const Samples out = Record([&](CSdlSound& sound) {
+            const auto start = std::chrono::steady_clock::now();
+            QVERIFY(sound.StartFile(path, fromMs));
+            while (sound.FileRemaining() > 0ms) {
+                took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                if (stopAfterMs >= 0 && took >= stopAfterMs)
+                    sound.StopFile();
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+        const std::vector<int> heard = Levels(Segments(out));
+        QTEST(QList<int>(heard.begin(), heard.end()), "levels");
+        QVERIFY2(took >= lastsMs - 0.5 && took < lastsMs + 100, qPrintable(QString::number(took)));
     }
 
     void damagedFileSoundsNothing_data()
@@ -242,7 +271,7 @@ private slots:
         const std::string path = WriteFile(QStringLiteral("damaged.wav"), bytes);
         const Samples out = Record([&](CSdlSound& sound) {
             const double took = TimedMs([&] {
-                sound.PlayFileSync(path);
+                QVERIFY(!sound.StartFile(path));
                 sound.PlaySync(bytes);
                 sound.PlayAsync(bytes);
             });
@@ -267,7 +296,7 @@ private slots:
         if (!QFile::exists(QFile::decodeName(pipe)))
             QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
         Record([&](CSdlSound& sound) {
-            const double took = TimedMs([&] { sound.PlayFileSync(QFile::encodeName(path).toStdString()); });
+            const double took = TimedMs([&] { QVERIFY(!sound.StartFile(QFile::encodeName(path).toStdString())); });
             QVERIFY2(took < 100, qPrintable(QString::number(took)));
         });
     }
@@ -321,6 +350,34 @@ private slots:
             std::abs(pcm->samples[middle] - level) <= tolerance, qPrintable(QString::number(pcm->samples[middle])));
         QCOMPARE(pcm->samples[middle + 1], pcm->samples[middle]);
         QCOMPARE(CWaveDecoder::Duration(wave).value_or(-1) * CSdlSound::Rate, double(frames));
+    }
+
+    // A sine keeps its phase to its end, however the conversion is cut into
+    // pieces: a converter that lost a fraction of a frame between pieces
+    // would shift the rest of the sound.
+    void sineKeepsItsPhase_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("11025 Hz, 1.3 s") << 11025 << 14332;
+        QTest::newRow("44100 Hz, 0.5 s") << 44100 << 22050;
+        QTest::newRow("44101 Hz") << 44101 << 22050;
+    }
+
+    void sineKeepsItsPhase()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, frames);
+        const auto sine = [](double seconds) { return 16000 * std::sin(2 * M_PI * 697 * seconds); };
+        Samples wave(std::size_t(frames), 0);
+        for (int i = 0; i < frames; ++i)
+            wave[std::size_t(i)] = std::int16_t(std::lround(sine(double(i) / rate)));
+        const auto pcm = CWaveDecoder::Decode(Wave16(wave, rate), CSdlSound::Rate, 1);
+        QVERIFY(pcm.has_value());
+        double worst = 0;
+        for (std::int64_t i = 100; i < pcm->Frames() - 100; ++i)
+            worst = std::max(worst, std::abs(pcm->samples[std::size_t(i)] - sine(double(i) / CSdlSound::Rate)));
+        QVERIFY2(worst < 200, qPrintable(QString::number(worst)));
     }
 
     void fallsBackToTheDummyDriver()

@@ -80,8 +80,8 @@ public:
     // Clicks PLAY with actions at milliseconds after the click, as
     // "2000 PAUSE; 30000 PAUSE; 31000 ?status": a click on STOP, PAUSE,
     // REPEAT, a keypad button (KEY5), a numeric-keypad key (NUM5), Enter
-    // (ENTER), or a probe (?mode, ?status, ?display, ?counter, ?row,
-    // ?buttons). Returns when the playback has ended.
+    // (ENTER), Escape (ESC), or a probe (?mode, ?status, ?display, ?counter,
+    // ?row, ?buttons). Returns when the playback has ended.
     void Play(const QString& actions = QString())
     {
         CFakePlatform& platform = panel.Platform();
@@ -89,7 +89,10 @@ public:
         for (const QString& action : actions.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const QStringList parts = action.simplified().split(QLatin1Char(' '));
             const QString word = parts.value(1);
-            platform.At(m_start + parts.value(0).toUInt(), [this, word] { Act(word); });
+            if (word == QLatin1String("ESC"))
+                escapeAt = m_start + parts.value(0).toDouble();
+            platform.At(
+                m_start + parts.value(0).toUInt(), [this, word] { Act(word); }, word == QLatin1String("ESC"));
         }
         platform.ClearLogs();
         m_rows.clear();
@@ -102,14 +105,16 @@ public:
     }
 
     // Tones the script sent ("12"), tones the user sounded ("[5]") and wave
-    // files ("{./script/menu.wav}"), in order.
+    // files ("{./script/menu.wav}", "{./script/menu.wav+99}" resumed 99 ms
+    // into it), in order.
     QString Sounds()
     {
         QString sounds;
         for (const CFakePlatform::SoundRequest& sound : panel.Platform().Sounds()) {
             const CKeyTableRow* key = KeyOfClip(sound.clip);
-            if (sound.kind == CFakePlatform::SoundRequest::WaveFileSync)
-                sounds += QLatin1Char('{') + QString::fromStdString(sound.path) + QLatin1Char('}');
+            if (sound.kind == CFakePlatform::SoundRequest::WaveFile)
+                sounds += QLatin1Char('{') + QString::fromStdString(sound.path)
+                    + (sound.clip > 0 ? QStringLiteral("+%1").arg(sound.clip) : QString()) + QLatin1Char('}');
             else if (key != nullptr && sound.kind == CFakePlatform::SoundRequest::ClipSync)
                 sounds += QLatin1Char(key->character);
             else if (key != nullptr)
@@ -135,6 +140,7 @@ public:
 
     CPanelHarness panel;
     double elapsedMs = 0;
+    double escapeAt = -1; // when the user pressed Escape, in virtual ms
 
 private:
     void Act(const QString& word)
@@ -148,6 +154,8 @@ private:
             panel.Click(IdRepeat);
         else if (word == QLatin1String("ENTER"))
             panel.Key(Qt::Key_Return);
+        else if (word == QLatin1String("ESC"))
+            panel.Key(Qt::Key_Escape);
         else if (word.startsWith(QLatin1String("KEY")))
             panel.Click(CKeyTable::FromCharacter(word.at(3).toLatin1())->controlId);
         else if (word.startsWith(QLatin1String("NUM")))
@@ -358,13 +366,12 @@ private slots:
             "mode=playing|play- rec- stop+ pause+ repeat+ close-|status=...");
         Row("STOP in a wait", "dial 1\nwait 10\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
         Row("STOP in a pause", "dial 1\npause\ndial 2", "2000 STOP", "1", "1 2", aborted, "");
-        Row("STOP in a dial line: the next wait ends", "dial 123\ndial 4\nwait 5\ndial 5", "50 STOP", "1234", "1 2 3",
-            aborted, "");
-        Row("STOP in a dial line: the next pause holds", "dial 1\ndial 2\npause\ndial 3",
-            "50 STOP; 2000 ?mode; 3000 PAUSE", "12", "1 2 3", aborted, "mode=paused");
-        Row("STOP in a dial line: nothing to end it", "dial 1\ndial 2\ndial 3", "50 STOP", "123", "1 2 3", "...", "");
-        Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu + "1", "1 2 3",
-            aborted, "");
+        // STOP lets the line that sounds end, and no other line begin.
+        Row("STOP in a dial line", "dial 123\ndial 4\nwait 5\ndial 5", "50 STOP", "123", "1 2", aborted, "");
+        Row("STOP in a dial line, no wait or pause", "dial 1\ndial 2\ndial 3", "50 STOP", "1", "1 2", aborted, "");
+        Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu, "1", aborted, "");
+        Row("PAUSE in a play line resumes it", "play \"menu.wav\"\ndial 1", "100 PAUSE; 900 ?mode; 1000 PAUSE",
+            menu + "{./script/menu.wav+99}1", "1 2", "...", "mode=paused");
         Row("STOP after a wait is disabled", "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4",
             "1300 ?buttons; 1300 STOP", "1234", "1 2 3 4 5 6", "...", "play- rec- stop- pause- repeat- close-");
         Row("PAUSE in a wait", "dial 1\nwait 5\ndial 2",
@@ -387,8 +394,8 @@ private slots:
         Row("REPEAT on line 1 with nothing after it", "wait 2\ndial 1\ndial 2", "500 REPEAT", "12", "1 2 3", "...", "");
         Row("REPEAT in a dial line", "dial 1\ndial 2\nwait 3\ndial 3", "50 REPEAT", "1223", "1 2 3 2 3 4", "...", "");
         Row("REPEAT in a pause", "dial 1\npause\ndial 2", "1000 REPEAT; 3000 PAUSE", "112", "1 2 1 2 3", "...", "");
-        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT", "1" + menu + menu + "2",
-            "1 2 3 2 3 4", "...", "");
+        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT",
+            "1" + menu + "1" + menu + "2", "1 2 1 2 3 4", "...", "");
         Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP", "", "1", aborted,
             "");
         Row("show, then wait", "dial 1\nshow hello\nwait 5\ndial 2", "1000 ?display", "12", "1 2 3 4", "...",
@@ -428,7 +435,8 @@ private slots:
         QTest::addColumn<int>("waits"); // blocking waits
         Row("none between keys", "dial 123456", "", 2, 0);
         Row("one per dial line", "dial 1\ndial 2\ndial 3", "", 4, 0);
-        Row("show, play, remark: none", "show x\nplay \"menu.wav\"\n; remark", "", 1, 0);
+        Row("show, remark: none", "show x\n; remark", "", 1, 0);
+        Row("a play line waits for its sound", "play \"menu.wav\"", "", 2, 1);
         Row("a 70-second wait blocks once", "wait 70", "", 2, 1);
         Row("a wait wakes for each event", "wait 70", "1000 ?mode; 2000 ?mode", 2, 3);
         Row("a pause blocks until PAUSE", "pause", "60000 PAUSE", 2, 1);
@@ -514,23 +522,59 @@ private slots:
         }
         playback.Play();
         QTEST(playback.Sounds(), "sounds");
-        QCOMPARE(playback.panel.Status(), QStringLiteral("..."));
+        // A line that cannot be played says so, with the error clip.
+        const bool failed = playback.Sounds().isEmpty();
+        QCOMPARE(playback.panel.Status(), failed ? QStringLiteral("Stopped: Sound Not Found") : QStringLiteral("..."));
+        QCOMPARE(playback.panel.Platform().SoundLog().contains("async 252"), failed);
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
         QCOMPARE(playback.panel.DisplayText(), QStringLiteral("t"));
     }
 
     // STOP while paused leaves the keypad live, so a user can load another
-    // script while the playback still runs through dial lines. The player
-    // must end instead of reading lines that are gone.
+    // script while a dial line still sounds. The player must end instead of
+    // reading lines that are gone.
     void scriptReplacedDuringPlayback()
     {
         CPlayback playback(QStringLiteral("dial 1\ndial 2\ndial 3\ndial 4\ndial 5\ndial 6\ndial 7\ndial 8"));
         playback.panel.WriteFile(QStringLiteral("a.dsq"), ScriptFile(QStringLiteral("dial 9\ndial 9")));
-        // Each action is handled at the pump at the start of the next line.
-        playback.Play(QStringLiteral("50 PAUSE; 250 STOP; 450 KEY*; 650 ENTER"));
-        QCOMPARE(playback.Sounds(), QStringLiteral("12345"));
+        // All are handled at the pump at the start of the second line.
+        playback.Play(QStringLiteral("50 PAUSE; 60 STOP; 70 KEY*; 80 ENTER"));
+        QCOMPARE(playback.Sounds(), QStringLiteral("1"));
         QCOMPARE(playback.panel.Script().GetName(), std::string("a"));
         QCOMPARE(playback.panel.Script().GetMode(), ModeIdle);
+    }
+
+    // Closing the panel ends whatever runs within 300 ms, also after STOP
+    // and '#' or '*' have taken the panel out of the playing modes while a
+    // dial line sounded.
+    void closing_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("actions");
+        const QString longDial = QStringLiteral("dial ") + QStringLiteral("1234567890").repeated(4);
+        Row("a dial line", longDial, "1000 ESC");
+        Row("a wait", "dial 1\nwait 60\ndial 2", "3000 ESC");
+        Row("a pause hold", "dial 1\npause\ndial 2", "3000 ESC");
+        Row("a wave file", "play \"long.wav\"\ndial 1", "3000 ESC");
+        Row("info mode", longDial + "\nwait 60\ndial 2", "100 PAUSE; 150 STOP; 200 KEY#; 10000 ESC");
+        Row("loading mode", longDial + "\nwait 60\ndial 2", "100 PAUSE; 150 STOP; 200 KEY*; 10000 ESC");
+    }
+
+    void closing()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, actions);
+        CPlayback playback(script);
+        CFakePlatform& platform = playback.panel.Platform();
+        playback.panel.WriteFile(QStringLiteral("long.wav"), "30 s long");
+        platform.SetWaveFileLength("./script/long.wav", 30000);
+        playback.Play(actions);
+        const double returned = platform.PreciseTime();
+        while (platform.PendingActions() > 0)
+            platform.WaitForEvents(-1);
+        QVERIFY(!playback.panel.Dialog().isVisible());
+        const double took = std::max(returned, playback.escapeAt) - playback.escapeAt;
+        QVERIFY2(took <= 300, qPrintable(QStringLiteral("closed %1 ms after Escape").arg(took)));
     }
 };
 

@@ -102,9 +102,8 @@ bool CDialScript::RecordKey(char key)
     }
     m_currentLine += key;
     m_digits += key;
-    if (m_writeIndex == LineLimit)
-        m_mode = ModeIdle;
-    return true;
+    // Full: the recording ends here, without the pending line.
+    return m_writeIndex != LineLimit;
 }
 
 bool CDialScript::Save()

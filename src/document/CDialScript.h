@@ -30,7 +30,10 @@ public:
     // Clear, then mode recording and name "noname".
     bool NewRecording();
     // Records one key ('0'-'9', '*', '#') or, for EndMarker, closes the
-    // recording and stores the pending dial line. Always returns true.
+    // recording and stores the pending dial line. Returns false when the
+    // key brought the line count to LineLimit: the recording is full and
+    // over, and the caller ends it as STOP does but without the end marker,
+    // so that the pending line (this key) is not stored.
     bool RecordKey(char key);
 
     // Writes every line to script directory + name + ".dsq", loaded lines

@@ -95,12 +95,8 @@ void CPanelCommands::OnKey(int id)
         m_modes.RefreshPanel();
         break;
     case ModeRecording:
-        m_panel.platform.AnimOpen(*c.activityLight, Clip::LampFlash);
-        m_panel.platform.AnimPlay(*c.activityLight, 0, CPanelModes::LastFrame, 1);
-        if (key != nullptr)
-            m_panel.script.RecordKey(key->character);
-        m_modes.ShowRecordedDigits();
-        m_modes.FillLineList();
+        if (!RecordKeyPress(key))
+            break;
         [[fallthrough]];
     case ModePaused:
         m_keypad.SoundKey(key);
@@ -161,14 +157,10 @@ bool CPanelCommands::PreTranslateMessage(QObject* target, const QKeyEvent& event
         }
         break;
     case ModeRecording:
-        m_panel.platform.AnimOpen(*m_panel.controls.activityLight, Clip::LampFlash);
-        m_panel.platform.AnimPlay(*m_panel.controls.activityLight, 0, CPanelModes::LastFrame, 1);
-        if (key != nullptr)
-            m_panel.script.RecordKey(key->character);
-        m_modes.ShowRecordedDigits();
-        m_modes.FillLineList();
-        m_modes.RefreshPanel();
-        m_keypad.SoundKey(key);
+        if (RecordKeyPress(key)) {
+            m_modes.RefreshPanel();
+            m_keypad.SoundKey(key);
+        }
         break;
     case ModePaused:
         m_keypad.SoundKey(key);
@@ -188,6 +180,8 @@ void CPanelCommands::OnRec()
     m_panel.statusText = "...";
     m_panel.displayText.clear();
     c.lineList->clear();
+    // The line list shows the newest line while recording.
+    m_panel.lineListSelection.clear();
     m_panel.script.SetMode(ModeIdle);
     OnKey(ControlId::Rec);
     c.stop->setFocus();
@@ -207,22 +201,41 @@ void CPanelCommands::OnStop()
         break;
     case ModeRecording:
         m_panel.script.RecordKey(CDialScript::EndMarker);
-        m_panel.platform.AnimStop(*c.activityLight);
-        m_panel.platform.AnimOpen(*c.activityLight, 0);
-        if (m_panel.script.GetLineCount() >= 1) {
-            BeginSave();
-            break;
-        }
-        m_panel.platform.PlayClipAsync(Clip::Refusal);
-        m_panel.statusText = "Script Not Recorded.";
-        m_panel.displayText.clear();
-        EndNameEntry();
-        m_panel.script.SetName(std::string());
-        ShowScriptIdle();
+        EndRecording();
         break;
     default:
         break;
     }
+}
+
+bool CPanelCommands::RecordKeyPress(const CKeyTableRow* key)
+{
+    CPanelControls& c = m_panel.controls;
+    m_panel.platform.AnimOpen(*c.activityLight, Clip::LampFlash);
+    m_panel.platform.AnimPlay(*c.activityLight, 0, CPanelModes::LastFrame, 1);
+    const bool full = key != nullptr && !m_panel.script.RecordKey(key->character);
+    m_modes.ShowRecordedDigits();
+    m_modes.FillLineList();
+    if (full)
+        EndRecording();
+    return !full;
+}
+
+void CPanelCommands::EndRecording()
+{
+    CPanelControls& c = m_panel.controls;
+    m_panel.platform.AnimStop(*c.activityLight);
+    m_panel.platform.AnimOpen(*c.activityLight, 0);
+    if (m_panel.script.GetLineCount() >= 1) {
+        BeginSave();
+        return;
+    }
+    m_panel.platform.PlayClipAsync(Clip::Refusal);
+    m_panel.statusText = "Script Not Recorded.";
+    m_panel.displayText.clear();
+    EndNameEntry();
+    m_panel.script.SetName(std::string());
+    ShowScriptIdle();
 }
 
 void CPanelCommands::EndNameEntry()

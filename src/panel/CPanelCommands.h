@@ -11,6 +11,7 @@ class CPanelModes;
 class QKeyEvent;
 class QListWidgetItem;
 class QObject;
+struct CKeyTableRow;
 struct CPanelState;
 
 // Everything the user does on the panel apart from PLAY: the twelve keys,
@@ -50,6 +51,12 @@ public:
     static QStringList ListScripts(const std::string& directory);
 
 private:
+    // Records a key pressed while recording (nullptr: a key that is none)
+    // and shows it. Returns false when the key filled the recording, which
+    // has then gone on to naming as after STOP.
+    bool RecordKeyPress(const CKeyTableRow* key);
+    // After the last key: naming when lines were recorded, else idle.
+    void EndRecording();
     void FillScriptList();
     // The display becomes a read-only field with the default limit again.
     void EndNameEntry();

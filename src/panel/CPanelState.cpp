@@ -3,6 +3,8 @@
 #include "panel/CNameEdit.h"
 
 #include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
 #include <QTextEdit>
 
 namespace {
@@ -23,6 +25,27 @@ QString InfoToWidget(const std::string& text)
     QString widgetText = FromLocal(text);
     widgetText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return widgetText;
+}
+
+// Selected by the program, so without a selection-change notification.
+void SelectFirstBeginningWith(QListWidget* list, const std::string& text)
+{
+    if (text.empty())
+        return;
+    const QString prefix = FromLocal(text);
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->text().startsWith(prefix)) {
+            const QSignalBlocker blocker(list);
+            list->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+std::string SelectedText(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? std::string() : ToLocal(selected.first()->text());
 }
 
 } // namespace
@@ -47,6 +70,8 @@ void CPanelState::PushTexts()
     }
     if (controls.lineCounter->text() != FromLocal(counterText))
         controls.lineCounter->setText(FromLocal(counterText));
+    SelectFirstBeginningWith(controls.scriptList, scriptListSelection);
+    SelectFirstBeginningWith(controls.lineList, lineListSelection);
 }
 
 void CPanelState::PullTexts()
@@ -57,4 +82,6 @@ void CPanelState::PullTexts()
     info.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     infoText = ToLocal(info);
     counterText = ToLocal(controls.lineCounter->text());
+    scriptListSelection = SelectedText(controls.scriptList);
+    lineListSelection = SelectedText(controls.lineList);
 }

@@ -20,9 +20,12 @@ struct CPanelState {
     }
 
     // Writes the four texts into the status line, the display, the info text
-    // and the line counter.
+    // and the line counter, and selects in each list the first entry that
+    // begins with its selection text (an empty text, or one that no entry
+    // begins with, leaves the list's selection as it is).
     void PushTexts();
-    // Reads the four texts back from their controls.
+    // Reads the four texts back from their controls, and the selection
+    // texts from the selected entries (empty when none is selected).
     void PullTexts();
 
     CDialScript& script;
@@ -35,6 +38,10 @@ struct CPanelState {
     std::string displayText;
     std::string infoText;
     std::string counterText;
+    // Exchanged with the selections of the script list and the line list,
+    // so that the script list opens again on the script last chosen.
+    std::string scriptListSelection;
+    std::string lineListSelection;
 
     std::string scriptDirectory;
     // Set when the panel is being closed: a running playback ends.

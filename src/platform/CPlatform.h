@@ -15,7 +15,7 @@ public:
 
     // Sound. Clips are the catalogue's sound clip numbers. Results are not
     // reported: a clip that cannot be played is simply not heard. Every new
-    // sound cuts off the one still sounding. The synchronous calls block the
+    // sound cuts off the one still sounding. The synchronous call blocks the
     // thread without handling events (input waits in the queue), but what
     // the logic changed on the screen just before is painted first.
 
@@ -23,10 +23,17 @@ public:
     virtual void PlayClipAsync(int clip) = 0;
     // Returns when the clip has finished sounding.
     virtual void PlayClipSync(int clip) = 0;
-    // Plays a WAVE file and returns when it has finished; a file that cannot
-    // be read or decoded sounds nothing and returns at once. The path is an
-    // 8-bit file name in the locale's encoding.
-    virtual void PlayWaveFileSync(const std::string& path) = 0;
+    // Starts a WAVE file fromMs milliseconds into its sound and returns at
+    // once: the caller keeps handling events while it sounds. A file that
+    // cannot be read or decoded sounds nothing and gives false. The path is
+    // an 8-bit file name in the locale's encoding.
+    virtual bool StartWaveFile(const std::string& path, int fromMs) = 0;
+    // Milliseconds until the wave file started last has been heard to its
+    // end, rounded up; 0 once it has, or once another sound cut it off.
+    virtual int WaveFileRemainingMs() = 0;
+    // Cuts off the wave file started last if it still sounds; any other
+    // sound plays on.
+    virtual void StopWaveFile() = 0;
     // The desktop's default alert, used when a typed character is refused.
     virtual void MessageBeep() = 0;
 
@@ -49,8 +56,11 @@ public:
     // events like PumpMessages. Polling loops call it between passes so that
     // they do not burn a core.
     virtual void WaitForEvents(int timeoutMs) = 0;
-    // Blocks for ms milliseconds without handling any input (it waits in
-    // the queue); pending repaints are painted first, and animations go on
-    // playing meanwhile.
+    // Blocks for ms milliseconds without handling input: it waits, in its
+    // order, to be handled after the hold. Only a request to close the
+    // program (the Escape key, the window system's close) is handled at
+    // once, and ends the hold, so that the program can end within a long
+    // run of holds. Pending repaints are painted first, and animations go
+    // on playing.
     virtual void Hold(int ms) = 0;
 };

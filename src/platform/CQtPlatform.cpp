@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 
 void CQtPlatform::PlayClipAsync(int clip)
 {
@@ -21,10 +23,20 @@ void CQtPlatform::PlayClipSync(int clip)
     m_sound.PlaySync(CMediaCatalogue::SoundClip(clip));
 }
 
-void CQtPlatform::PlayWaveFileSync(const std::string& path)
+bool CQtPlatform::StartWaveFile(const std::string& path, int fromMs)
 {
-    FlushPaints();
-    m_sound.PlayFileSync(path);
+    return m_sound.StartFile(path, fromMs);
+}
+
+int CQtPlatform::WaveFileRemainingMs()
+{
+    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(m_sound.FileRemaining());
+    return static_cast<int>(std::min<std::chrono::milliseconds::rep>(remaining.count(), INT_MAX));
+}
+
+void CQtPlatform::StopWaveFile()
+{
+    m_sound.StopFile();
 }
 
 void CQtPlatform::MessageBeep()
@@ -79,17 +91,19 @@ void CQtPlatform::WaitForEvents(int timeoutMs)
 void CQtPlatform::Hold(int ms)
 {
     FlushPaints();
-    // Input waits in the queue, but timers and paints go on, so that the
+    // Input is held back, but timers and paints go on, so that the
     // animation controls keep playing (the intro reel draws itself while
     // the keys flash).
     const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    while (!deadline.hasExpired()) {
+    m_input.Begin();
+    while (!deadline.hasExpired() && !m_input.CloseRequested()) {
         QTimer wakeUp;
         wakeUp.setSingleShot(true);
         wakeUp.setTimerType(Qt::PreciseTimer);
         wakeUp.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    m_input.End();
 }
 
 void CQtPlatform::FlushPaints()

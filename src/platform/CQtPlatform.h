@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CInputHold.h"
 #include "platform/CMillisecondClock.h"
 #include "platform/CPlatform.h"
 #include "platform/CSdlSound.h"
@@ -17,7 +18,9 @@ public:
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
-    void PlayWaveFileSync(const std::string& path) override;
+    bool StartWaveFile(const std::string& path, int fromMs) override;
+    int WaveFileRemainingMs() override;
+    void StopWaveFile() override;
     void MessageBeep() override;
     void AnimOpen(CAnimateCtrl& control, int clip) override;
     void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
@@ -35,4 +38,5 @@ private:
 
     CSdlSound m_sound;
     CMillisecondClock m_clock;
+    CInputHold m_input;
 };

@@ -1,5 +1,8 @@
 #include "platform/CSdlSound.h"
 
+#include "platform/CWaveDecoder.h"
+#include "platform/CWaveStream.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -78,18 +81,13 @@ std::string CSdlSound::DriverName() const
 void SDLCALL CSdlSound::Fill(void* self, Uint8* stream, int length)
 {
     auto& sound = *static_cast<CSdlSound*>(self);
-    std::size_t copied = 0;
-    if (sound.m_playing) {
-        const std::vector<std::int16_t>& samples = sound.m_playing->samples;
-        const std::size_t left = samples.size() - sound.m_playedSamples;
-        copied = std::min(left * sizeof(std::int16_t), std::size_t(length));
-        if (copied > 0)
-            std::memcpy(stream, samples.data() + sound.m_playedSamples, copied);
-        sound.m_playedSamples += copied / sizeof(std::int16_t);
-    }
-    std::memset(stream + copied, 0, std::size_t(length) - copied);
-    sound.m_lastBuffer = length / FrameBytes;
-    sound.m_delivered += sound.m_lastBuffer;
+    const int frames = length / FrameBytes;
+    int written = 0;
+    if (sound.m_playing)
+        written = sound.m_playing->Read(reinterpret_cast<std::int16_t*>(stream), frames);
+    std::memset(stream + written * FrameBytes, 0, std::size_t(length - written * FrameBytes));
+    sound.m_lastBuffer = frames;
+    sound.m_delivered += frames;
     sound.m_lastFill = Clock::now();
 }
 
@@ -103,84 +101,87 @@ CSdlSound::Position CSdlSound::StreamPosition() const
     return position;
 }
 
-std::optional<CWaveDecoder::Pcm> CSdlSound::Decode(const QByteArray& wave) const
+CSdlSound::Schedule CSdlSound::Start(SoundPtr sound, Clock::time_point called)
 {
-    return CWaveDecoder::Decode(wave, Rate, Channels);
-}
-
-std::int64_t CSdlSound::Start(PcmPtr pcm)
-{
+    ++m_started;
+    const auto length = sound ? FramesToDuration(sound->Frames()) : Clock::duration::zero();
+    Schedule schedule{0, called + length, called + length + length / 4 + std::chrono::milliseconds(250)};
+    if (m_device == 0)
+        return schedule;
     SDL_LockAudioDevice(m_device);
-    std::swap(m_playing, pcm);
-    m_playedSamples = 0;
-    const std::int64_t end = m_delivered + m_playing->Frames();
+    std::swap(m_playing, sound);
+    schedule.endFrame = m_delivered + (m_playing ? m_playing->Frames() : 0);
     SDL_UnlockAudioDevice(m_device);
     // The sound cut off is released here, outside the device lock.
-    return end;
+    return schedule;
+}
+
+CSdlSound::Clock::time_point CSdlSound::HeardBy(const Schedule& schedule, bool* handedOver) const
+{
+    if (handedOver != nullptr)
+        *handedOver = true;
+    if (m_device == 0)
+        return schedule.notBefore;
+    const Position position = StreamPosition();
+    // SDL stops calling back when the device is lost (a headset
+    // unplugged): from then on the sound lasts its length in real time.
+    if (Clock::now() - position.callbackTime > StallAfter)
+        return schedule.notBefore;
+    const std::int64_t bufferStart = position.frames - position.lastBuffer;
+    const auto heard
+        = position.callbackTime + FramesToDuration(std::max<std::int64_t>(schedule.endFrame - bufferStart, 0));
+    if (handedOver != nullptr)
+        *handedOver = position.frames >= schedule.endFrame;
+    return std::min(std::max(heard, schedule.notBefore), schedule.giveUp);
 }
 
 void CSdlSound::PlayAsync(const QByteArray& wave)
 {
-    if (m_device == 0)
-        return;
-    if (auto pcm = Decode(wave))
-        Start(std::make_shared<const CWaveDecoder::Pcm>(std::move(*pcm)));
+    if (auto sound = CWaveDecoder::Open(wave, Rate, Channels))
+        Start(std::move(sound), Clock::now());
 }
 
 void CSdlSound::PlaySync(const QByteArray& wave)
 {
     const auto called = Clock::now();
-    PlayDecodedSync(Decode(wave), called);
-}
-
-void CSdlSound::PlayFileSync(const std::string& path)
-{
-    const auto called = Clock::now();
-    if (const auto bytes = CWaveDecoder::ReadFile(path))
-        PlayDecodedSync(Decode(*bytes), called);
-}
-
-void CSdlSound::PlayDecodedSync(std::optional<CWaveDecoder::Pcm> pcm, Clock::time_point called)
-{
-    if (!pcm)
+    auto sound = CWaveDecoder::Open(wave, Rate, Channels);
+    if (!sound)
         return;
-    const auto length = FramesToDuration(pcm->Frames());
-    const auto notBefore = called + length;
-    if (m_device == 0) {
-        std::this_thread::sleep_until(notBefore);
-        return;
-    }
-    const std::int64_t end = Start(std::make_shared<const CWaveDecoder::Pcm>(std::move(*pcm)));
-    // A device that stalls (a sound server gone away) must not hold the
-    // caller for ever; a working one is far inside this margin.
-    const auto giveUp = notBefore + length / 4 + std::chrono::milliseconds(250);
-    WaitUntilPlayed(end, notBefore, giveUp);
-}
-
-void CSdlSound::WaitUntilPlayed(std::int64_t endFrame, Clock::time_point notBefore, Clock::time_point giveUp) const
-{
+    const Schedule schedule = Start(std::move(sound), called);
     for (;;) {
-        const Position position = StreamPosition();
-        // When the frame just before endFrame has been heard, assuming the
-        // device plays its buffers in real time from the last callback on.
-        const std::int64_t bufferStart = position.frames - position.lastBuffer;
-        const auto heard = position.callbackTime + FramesToDuration(std::max<std::int64_t>(endFrame - bufferStart, 0));
-        const auto now = Clock::now();
-        if (now >= giveUp)
-            return;
-        // SDL stops calling back when the device is lost (a headset
-        // unplugged): from then on the sound lasts its length in real time.
-        if (now - position.callbackTime > StallAfter) {
-            std::this_thread::sleep_until(notBefore);
-            return;
-        }
-        if (position.frames >= endFrame) {
-            std::this_thread::sleep_until(std::min(std::max(heard, notBefore), giveUp));
+        bool handedOver = false;
+        const auto heard = HeardBy(schedule, &handedOver);
+        if (handedOver || Clock::now() >= schedule.giveUp) {
+            std::this_thread::sleep_until(heard);
             return;
         }
         // The last frames are not handed over yet: sleep until they should
         // have been, then look again (a slow device takes a few rounds).
-        const auto retry = std::max(heard, now + std::chrono::milliseconds(1));
-        std::this_thread::sleep_until(std::min(retry, giveUp));
+        std::this_thread::sleep_until(std::max(heard, Clock::now() + std::chrono::milliseconds(1)));
     }
+}
+
+bool CSdlSound::StartFile(const std::string& path, int fromMs)
+{
+    const auto called = Clock::now();
+    const auto bytes = CWaveDecoder::ReadFile(path);
+    auto sound = bytes ? CWaveDecoder::Open(*bytes, Rate, Channels, fromMs / 1000.0) : nullptr;
+    if (!sound)
+        return false;
+    m_fileSchedule = Start(std::move(sound), called);
+    m_file = m_started;
+    return true;
+}
+
+CSdlSound::Clock::duration CSdlSound::FileRemaining() const
+{
+    if (m_file != m_started)
+        return Clock::duration::zero();
+    return std::max(HeardBy(m_fileSchedule) - Clock::now(), Clock::duration::zero());
+}
+
+void CSdlSound::StopFile()
+{
+    if (m_file == m_started)
+        Start(nullptr, Clock::now());
 }

@@ -1,7 +1,10 @@
 #include "platform/CWaveDecoder.h"
 
+#include "platform/CWaveStream.h"
+
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +12,7 @@
 
 struct CWaveDecoder::Native {
     SDL_AudioSpec spec{};
-    std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> data{nullptr, &SDL_FreeWAV};
+    CWaveStream::Samples data{nullptr, &SDL_FreeWAV};
     Uint32 bytes = 0;
 
     std::int64_t Frames() const { return bytes / (SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels); }
@@ -83,42 +86,39 @@ std::optional<CWaveDecoder::Native> CWaveDecoder::Load(const QByteArray& wave)
     return native;
 }
 
+std::unique_ptr<CWaveStream> CWaveDecoder::Open(const QByteArray& wave, int rate, int channels, double fromSeconds)
+{
+    auto native = Load(wave);
+    if (!native)
+        return nullptr;
+    const auto skip = std::int64_t(std::llround(std::max(fromSeconds, 0.0) * native->spec.freq));
+    auto stream = std::make_unique<CWaveStream>(
+        native->spec, std::move(native->data), native->bytes, std::min(skip, native->Frames()), rate, channels);
+    if (!stream->IsValid())
+        return nullptr;
+    return stream;
+}
+
 std::optional<CWaveDecoder::Pcm> CWaveDecoder::Decode(const QByteArray& wave, int rate, int channels)
 {
-    const auto native = Load(wave);
-    if (!native)
-        return std::nullopt;
-    const SDL_AudioSpec& spec = native->spec;
-
-    std::unique_ptr<SDL_AudioStream, decltype(&SDL_FreeAudioStream)> stream(
-        SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, Uint8(channels), rate),
-        &SDL_FreeAudioStream);
+    const auto stream = Open(wave, rate, channels);
     if (!stream)
         return std::nullopt;
-    // The resampler keeps the last few hundred input frames back even when
-    // flushed: trailing silence pushes them out, and the output is cut to
-    // the sound's exact converted length.
-    const int frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
-    const std::vector<Uint8> padding(
-        std::size_t(spec.freq / 10 + 1024) * std::size_t(frameBytes), Uint8(spec.format == AUDIO_U8 ? 0x80 : 0));
-    if (native->bytes > 0 && SDL_AudioStreamPut(stream.get(), native->data.get(), int(native->bytes)) != 0)
-        return std::nullopt;
-    if (SDL_AudioStreamPut(stream.get(), padding.data(), int(padding.size())) != 0
-        || SDL_AudioStreamFlush(stream.get()) != 0)
-        return std::nullopt;
-
     Pcm pcm;
     pcm.rate = rate;
     pcm.channels = channels;
-    const auto frames = std::int64_t(std::llround(double(native->Frames()) * rate / spec.freq));
-    pcm.samples.resize(std::size_t(frames * channels));
-    if (frames == 0)
-        return pcm;
-    const int wanted = int(pcm.samples.size() * sizeof(std::int16_t));
-    const int got = SDL_AudioStreamGet(stream.get(), pcm.samples.data(), wanted);
-    if (got < 0)
+    pcm.samples.resize(std::size_t(stream->Frames() * channels));
+    std::int64_t frames = 0;
+    while (frames < stream->Frames()) {
+        const int piece = int(std::min<std::int64_t>(stream->Frames() - frames, 1 << 20));
+        const int got = stream->Read(pcm.samples.data() + frames * channels, piece);
+        frames += got;
+        if (got < piece)
+            break;
+    }
+    if (stream->Failed())
         return std::nullopt;
-    pcm.samples.resize(std::size_t(got) / sizeof(std::int16_t) / std::size_t(channels) * std::size_t(channels));
+    pcm.samples.resize(std::size_t(frames * channels));
     return pcm;
 }
 

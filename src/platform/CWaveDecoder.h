@@ -3,9 +3,12 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class CWaveStream;
 
 // Turns RIFF WAVE bytes (any format SDL can read: 8/16/24/32-bit PCM, float,
 // A-law, mu-law, ADPCM; any channel count SDL converts) into signed 16-bit
@@ -41,6 +44,12 @@ public:
     // The sound converted to rate and channels; nothing when the bytes are
     // not a complete, decodable WAVE file or the sound is too long.
     static std::optional<Pcm> Decode(const QByteArray& wave, int rate, int channels);
+
+    // The same sound as a stream that converts it as it is read, starting
+    // fromSeconds into it; nothing when Decode would refuse the bytes. A
+    // long sound played this way takes the memory of its own samples, not
+    // that of its converted ones.
+    static std::unique_ptr<CWaveStream> Open(const QByteArray& wave, int rate, int channels, double fromSeconds = 0);
 
     // The length of the sound in seconds, as Decode would play it; nothing
     // when Decode would refuse the bytes.

@@ -20,7 +20,8 @@ public:
     void SoundKey(const CKeyTableRow* key);
     // Sends one key of a script: its button is drawn pressed for exactly the
     // length of the tone (the tone blocks), then released, then the line
-    // stays silent for InterKeyGapMs. No events are handled meanwhile.
+    // stays silent for InterKeyGapMs. Input waits meanwhile, but a request
+    // to close the panel is handled in the silence (CPlatform::Hold).
     // A character that is not a key does nothing.
     void SendKeyTone(char character);
     // The button of a key of the key table.

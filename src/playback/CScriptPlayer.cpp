@@ -15,6 +15,15 @@
 #include <QFileInfo>
 #include <QListWidget>
 
+#include <algorithm>
+
+namespace {
+
+// Fits the status line, as every status text must.
+constexpr const char* SoundNotFound = "Stopped: Sound Not Found";
+
+} // namespace
+
 CScriptPlayer::CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad)
     : m_panel(panel)
     , m_modes(modes)
@@ -52,6 +61,9 @@ void CScriptPlayer::OnPlay()
     }
 
     script.SetMode(ModePlaying);
+    // The line list follows the line being played, not a selection the
+    // panel carried from before.
+    m_panel.lineListSelection.clear();
     m_modes.FillLineList();
     m_panel.displayText = LinePreview(0);
     m_panel.counterText = "000";
@@ -63,9 +75,9 @@ void CScriptPlayer::OnPlay()
     run.lastPosition = script.GetLineCount() - 1;
     for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
         // The lines are read afresh each time: a script replaced from the
-        // event pump (a STOP while paused leaves the keypad live, and its
-        // '*' loads another script) may have fewer lines than at the start.
-        if (run.abort || m_panel.closing || run.position >= script.GetLineCount())
+        // event pump (STOP, then '*' and Enter, handled together) may have
+        // fewer lines than at the start.
+        if (run.abort || Stopped(run) || run.position >= script.GetLineCount())
             break;
         const std::string text = script.GetLine(run.position);
         m_panel.counterText = CPanelModes::FormatCount(run.lineNumber);
@@ -75,10 +87,9 @@ void CScriptPlayer::OnPlay()
             m_panel.displayText = LinePreview(run.position);
         ShowLine(run.position);
 
-        bool ended = false;
         switch (CScriptLine::Recognise(text)) {
         case CScriptLine::Dial:
-            Dial(text);
+            Dial(run, text);
             break;
         case CScriptLine::Wait:
             Wait(run, text);
@@ -91,15 +102,25 @@ void CScriptPlayer::OnPlay()
             run.noteShown = true;
             break;
         case CScriptLine::Play:
-            ended = !PlayWave(text);
+            if (const std::optional<std::string> path = WaveFileOf(text)) {
+                PlayWave(run, *path);
+            } else {
+                // A mistyped name must not look like a complete run.
+                m_panel.platform.PlayClipAsync(Clip::Refusal);
+                m_panel.statusText = SoundNotFound;
+                run.abort = true;
+            }
             break;
         case CScriptLine::None:
             break;
         }
-        if (ended)
-            break;
     }
 
+    // A closed panel is left alone, and so is one the user has taken on to
+    // load a script or read the help after STOP.
+    const DialMode mode = script.GetMode();
+    if (m_panel.closing || mode == ModeLoading || mode == ModeInfo)
+        return;
     m_panel.displayText = script.GetName();
     script.SetMode(ModeIdle);
     m_modes.RefreshPanel();
@@ -114,24 +135,39 @@ void CScriptPlayer::ShowLine(int position)
     }
 }
 
-void CScriptPlayer::Dial(const std::string& text)
+void CScriptPlayer::Dial(Run& run, const std::string& text)
 {
     // Frame 10 lies beyond the flash clip: the lamp shows its last frame.
     m_modes.ShowStill(*m_panel.controls.activityLight, Clip::LampFlash, 10);
     m_panel.platform.PumpMessages();
-    // The keys of one line sound back to back; input waits in the queue.
-    for (const char key : CScriptLine::DialKeys(text))
+    if (Stopped(run))
+        return;
+    // The keys of one line sound back to back and a STOP waits for the
+    // last of them; input waits in the queue. Only closing the panel, which
+    // the pause after each key lets through, ends the line early.
+    for (const char key : CScriptLine::DialKeys(text)) {
+        if (m_panel.closing)
+            return;
         m_keypad.SendKeyTone(key);
+    }
+}
+
+bool CScriptPlayer::Stopped(Run& run)
+{
+    const DialMode mode = m_panel.script.GetMode();
+    if (!m_panel.closing && (mode == ModePlaying || mode == ModePaused || mode == ModeRepeat))
+        return false;
+    if (mode == ModeIdle)
+        m_panel.statusText = "Script Aborted.";
+    run.abort = true;
+    return true;
 }
 
 bool CScriptPlayer::TakeStopOrRepeat(Run& run)
 {
-    const DialMode mode = m_panel.script.GetMode();
-    if (mode == ModeIdle) {
-        m_panel.statusText = "Script Aborted.";
-        run.abort = true;
+    if (Stopped(run))
         return true;
-    }
+    const DialMode mode = m_panel.script.GetMode();
     if (mode == ModeRepeat && run.lineNumber >= 2) {
         // With the loop's step, the line before this one plays next, then
         // this line again.
@@ -215,14 +251,51 @@ std::optional<std::string> CScriptPlayer::FindWaveFile(const std::string& direct
     return std::nullopt;
 }
 
-bool CScriptPlayer::PlayWave(const std::string& text)
+std::optional<std::string> CScriptPlayer::WaveFileOf(const std::string& text) const
 {
     const std::optional<std::string> name = CScriptLine::PlayFileName(text);
-    if (!name)
-        return false;
-    const std::optional<std::string> path = FindWaveFile(m_panel.scriptDirectory, *name);
-    if (!path)
-        return false;
-    m_panel.platform.PlayWaveFileSync(*path);
-    return true;
+    return name ? FindWaveFile(m_panel.scriptDirectory, *name) : std::nullopt;
+}
+
+void CScriptPlayer::PlayWave(Run& run, const std::string& path)
+{
+    CPlatform& platform = m_panel.platform;
+    // As at a wait: STOP, PAUSE and REPEAT are live while the sound plays.
+    m_modes.RefreshPanel();
+    platform.PumpMessages();
+    std::int32_t lengthMs = -1; // known once the sound has started
+    std::int32_t fromMs = 0; // where the sound starts, or resumes after a pause
+    std::uint32_t endsAt = 0;
+    bool sounding = false;
+    for (;;) {
+        if (TakeStopOrRepeat(run)) {
+            platform.StopWaveFile();
+            break;
+        }
+        const std::uint32_t now = platform.TimeGetTime();
+        if (m_panel.script.GetMode() == ModePaused) {
+            if (sounding) {
+                // PAUSE's own clip has cut the sound already; it resumes
+                // where it was cut, as a wait keeps the time it had left.
+                platform.StopWaveFile();
+                fromMs = std::clamp(lengthMs - static_cast<std::int32_t>(endsAt - now), 0, lengthMs);
+                sounding = false;
+            }
+            platform.WaitForEvents(-1);
+            continue;
+        }
+        if (!sounding) {
+            // A file that exists but cannot be sounded is passed over.
+            if ((lengthMs >= 0 && fromMs >= lengthMs) || !platform.StartWaveFile(path, fromMs))
+                break;
+            sounding = true;
+        }
+        const int remaining = platform.WaveFileRemainingMs();
+        if (lengthMs < 0)
+            lengthMs = remaining;
+        if (remaining <= 0)
+            break;
+        endsAt = now + static_cast<std::uint32_t>(remaining);
+        platform.WaitForEvents(remaining);
+    }
 }

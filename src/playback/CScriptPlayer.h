@@ -13,7 +13,8 @@ struct CPanelState;
 // and returns when the script has ended or was stopped. It keeps the panel
 // alive by pumping events at fixed points; the STOP, PAUSE and REPEAT
 // handlers that run from that pump steer it only through the document's
-// mode, which it reads inside wait and pause lines.
+// mode. STOP ends the playback before the next line; PAUSE and REPEAT act
+// inside wait, pause and play lines. Closing the panel ends it at once.
 class CScriptPlayer {
 public:
     CScriptPlayer(CPanelState& panel, CPanelModes& modes, CPanelCommands& commands, CKeypad& keypad);
@@ -40,13 +41,21 @@ private:
         bool noteShown = false;
     };
 
-    void Dial(const std::string& text);
+    void Dial(Run& run, const std::string& text);
     void Wait(Run& run, const std::string& text);
     void Pause(Run& run);
-    // Returns false when the line cannot be played, which ends the playback.
-    bool PlayWave(const std::string& text);
-    // Acts on STOP and REPEAT seen during a wait or pause line. Returns true
-    // when the line must be left.
+    // Sounds the wave file while the panel stays live, as a wait whose
+    // length is the sound's: PAUSE cuts it and resumes it where it stopped,
+    // STOP, REPEAT and closing cut it for good.
+    void PlayWave(Run& run, const std::string& path);
+    // The file a play line names, nothing when the line cannot be played.
+    std::optional<std::string> WaveFileOf(const std::string& text) const;
+    // True, with the abort flag set, once the playback must end: the panel
+    // is closing, or STOP has left the playing modes (and maybe the user
+    // has gone on to load a script or read the help).
+    bool Stopped(Run& run);
+    // Acts on STOP and REPEAT seen during a wait, pause or play line.
+    // Returns true when the line must be left.
     bool TakeStopOrRepeat(Run& run);
     void ShowLine(int position);
 

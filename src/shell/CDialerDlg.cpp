@@ -351,8 +351,9 @@ bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
     if (m_waitingForMouse && event->type() == QEvent::MouseMove
         && (watched->isWindowType() || watched->isWidgetType())) {
         // The first mouse movement over any window of the program ends the
-        // opening sequence's wait; it is consumed, not dispatched.
+        // opening sequence; it is consumed, not dispatched.
         m_waitingForMouse = false;
+        EndIntro();
         return true;
     }
     if (event->type() == QEvent::KeyPress && IsKeyForPanel(watched)) {
@@ -431,24 +432,12 @@ void CDialerDlg::OnSysCommand(int command)
 
 void CDialerDlg::done(int result)
 {
-    // Closing the panel while a script plays or the opening sequence waits
-    // ends them, so that no hidden loop keeps the program alive.
+    // Whatever runs when the panel closes (a playback, the opening
+    // sequence) sees the flag at its next step and ends, so that no hidden
+    // loop keeps the program alive.
     m_waitingForMouse = false;
     m_panel.closing = true;
-    const DialMode mode = m_script.GetMode();
-    if (mode == ModePlaying || mode == ModePaused || mode == ModeRepeat)
-        m_script.SetMode(ModeIdle);
     QDialog::done(result);
-}
-
-void CDialerDlg::WaitForMouseMove()
-{
-    // Blocks on the event queue; every event but the awaited mouse movement
-    // is dispatched as usual (see eventFilter).
-    m_waitingForMouse = true;
-    while (m_waitingForMouse && !m_panel.closing)
-        m_platform.WaitForEvents(-1);
-    m_waitingForMouse = false;
 }
 
 void CDialerDlg::OnIntro()
@@ -467,7 +456,7 @@ void CDialerDlg::OnIntro()
     m_platform.AnimPlay(*c.introReel, 0, CPanelModes::LastFrame, 1);
     m_platform.PlayClipAsync(Clip::IntroBlips);
     // The keys light up along the rows, alternately left to right and right
-    // to left; no events are handled meanwhile.
+    // to left; input waits meanwhile, but Escape closes the panel.
     for (const char character : std::string_view("123654789#0*")) {
         QAbstractButton* key = m_keypad.Button(*CKeyTable::FromCharacter(character));
         key->setDown(true);
@@ -475,11 +464,28 @@ void CDialerDlg::OnIntro()
         m_platform.Hold(100);
         key->setDown(false);
         key->repaint();
+        if (m_panel.closing) {
+            m_introRunning = false;
+            return;
+        }
     }
     c.stop->setEnabled(false);
     c.pause->setEnabled(false);
     c.repeat->setEnabled(false);
-    WaitForMouseMove();
+    // Blocks on the event queue; every event but the awaited mouse movement
+    // is dispatched as usual. The movement ends the sequence where it is
+    // found (see eventFilter), so that the events queued behind it are
+    // handled after the sequence, in order, by the panel as usual.
+    m_waitingForMouse = true;
+    while (m_waitingForMouse && !m_panel.closing)
+        m_platform.WaitForEvents(-1);
+    m_waitingForMouse = false;
+    m_introRunning = false;
+}
+
+void CDialerDlg::EndIntro()
+{
+    CPanelControls& c = m_panel.controls;
     m_platform.AnimOpen(*c.introReel, 0);
     c.introReel->setVisible(false);
     m_panel.statusText = "Load / Record Script";

@@ -98,7 +98,8 @@ private:
     void SetUpColours();
     void ConnectControls();
     void CreateSystemMenu();
-    void WaitForMouseMove();
+    // The last steps of the opening sequence, once the mouse has moved.
+    void EndIntro();
     bool IsKeyForPanel(QObject* watched) const;
 
     CPlatform& m_platform;

@@ -115,13 +115,46 @@ moves=0
 poll 60 sequence_ended_after_move || fail "the opening sequence did not end on a mouse movement (see $scratch/after.png)"
 face_is_shown || fail "the face is not shown after the opening sequence"
 
-xdotool windowfocus --sync "$wid"
-xdotool key Escape
-if ! poll 60 bash -c "! kill -0 $pid 2>/dev/null"; then
-    fail "the program did not end on Escape"
-fi
-wait "$pid"
-status=$?
-pid=
-[ "$status" = 0 ] || fail "the program ended with status $status"
+# Escape ends the program with status 0.
+end_with_escape() {
+    xdotool windowfocus --sync "$wid"
+    xdotool key Escape
+    if ! poll 60 bash -c "! kill -0 $pid 2>/dev/null"; then
+        fail "the program did not end on Escape"
+    fi
+    wait "$pid"
+    local status=$?
+    pid=
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+}
+end_with_escape
+
+# Input during the key flashes waits and is handled after the opening
+# sequence, in its order: a movement and a click on '*' end with loading
+# begun, the same look as a click on '*' after the sequence gives.
+mkdir -p "$scratch/queued/script"
+printf 'dial 1\r\n' >"$scratch/queued/script/aaa.dsq"
+cd "$scratch/queued" || exit 1
+xdotool mousemove 1 1
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$scratch/audio2.raw" "$exe" >"$scratch/pelmora.log" 2>&1 &
+pid=$!
+wid=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+[ -n "$wid" ] || fail "no window of the program appeared the second time"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+poll 60 status_shows_dots || fail "the opening sequence did not start the second time"
+xdotool mousemove $((X + 37)) $((Y + 419)) click 1 # '*' while the keys flash
+sleep 2
+shot queued
+xdotool mousemove $((X + 145)) $((Y + 305)) click 1 # the key 3 cancels loading
+sleep 0.5
+xdotool mousemove $((X + 37)) $((Y + 419)) click 1
+sleep 1
+shot plain
+# The display, the lists, the info text and the status line.
+for look in queued plain; do
+    convert "$scratch/$look.png" -crop "150x140+$((X + 16))+$((Y + 50))" +repage "$scratch/$look-centre.png"
+done
+differ=$(compare -metric AE "$scratch/queued-centre.png" "$scratch/plain-centre.png" null: 2>&1)
+[ "$differ" = 0 ] || fail "a click during the flashes did not end in loading ($differ pixels differ, see $scratch/queued.png)"
+end_with_escape
 echo "smoke test passed"

@@ -33,17 +33,17 @@ void CFakePlatform::SetPumpStep(double ms)
     m_pumpStepNs = std::max<std::int64_t>(0, std::llround(ms * NsPerMs));
 }
 
-void CFakePlatform::At(std::uint32_t ms, std::function<void()> action)
+void CFakePlatform::At(std::uint32_t ms, std::function<void()> action, bool closeRequest)
 {
     // The first instant at which the clock reads ms.
     const auto ahead = static_cast<std::int32_t>(ms - TimeGetTime());
     const std::int64_t due = ahead > 0 ? (m_nowNs / NsPerMs + ahead) * NsPerMs : m_nowNs;
-    m_actions.emplace(due, std::move(action));
+    m_actions.emplace(due, Action{std::move(action), closeRequest});
 }
 
 void CFakePlatform::After(std::uint32_t ms, std::function<void()> action)
 {
-    m_actions.emplace(m_nowNs + std::int64_t(ms) * NsPerMs, std::move(action));
+    m_actions.emplace(m_nowNs + std::int64_t(ms) * NsPerMs, Action{std::move(action)});
 }
 
 void CFakePlatform::SetClipSamples(int clip, int samples)
@@ -67,8 +67,12 @@ QStringList CFakePlatform::SoundLog() const
         case SoundRequest::ClipSync:
             log << QStringLiteral("sync %1").arg(sound.clip);
             break;
-        case SoundRequest::WaveFileSync:
-            log << QStringLiteral("file ") + QString::fromLocal8Bit(sound.path);
+        case SoundRequest::WaveFile:
+            log << QStringLiteral("file ") + QString::fromLocal8Bit(sound.path)
+                    + (sound.clip > 0 ? QStringLiteral(" from %1").arg(sound.clip) : QString());
+            break;
+        case SoundRequest::StopWaveFile:
+            log << QStringLiteral("stop file");
             break;
         case SoundRequest::Beep:
             log << QStringLiteral("beep");
@@ -115,14 +119,21 @@ void CFakePlatform::ClearLogs()
     m_animations.clear();
 }
 
+void CFakePlatform::Record(SoundRequest request)
+{
+    request.time = TimeGetTime();
+    m_sounds.push_back(std::move(request));
+    m_waveEndNs = 0;
+}
+
 void CFakePlatform::PlayClipAsync(int clip)
 {
-    m_sounds.push_back({SoundRequest::ClipAsync, clip, {}, TimeGetTime()});
+    Record({SoundRequest::ClipAsync, clip, {}, 0});
 }
 
 void CFakePlatform::PlayClipSync(int clip)
 {
-    m_sounds.push_back({SoundRequest::ClipSync, clip, {}, TimeGetTime()});
+    Record({SoundRequest::ClipSync, clip, {}, 0});
     if (onSyncClip)
         onSyncClip(clip);
     const auto registered = m_clipSamples.find(clip);
@@ -131,10 +142,25 @@ void CFakePlatform::PlayClipSync(int clip)
     AdvanceNs(std::llround(double(samples) * 1e9 / CMediaCatalogue::SampleRate));
 }
 
-void CFakePlatform::PlayWaveFileSync(const std::string& path)
+bool CFakePlatform::StartWaveFile(const std::string& path, int fromMs)
 {
-    m_sounds.push_back({SoundRequest::WaveFileSync, 0, path, TimeGetTime()});
-    AdvanceNs(WaveFileNs(path));
+    Record({SoundRequest::WaveFile, fromMs, path, 0});
+    const std::int64_t length = WaveFileNs(path);
+    if (length < 0)
+        return false;
+    m_waveEndNs = m_nowNs + std::max<std::int64_t>(length - std::int64_t(fromMs) * NsPerMs, 0);
+    return true;
+}
+
+int CFakePlatform::WaveFileRemainingMs()
+{
+    return int(std::max<std::int64_t>(m_waveEndNs - m_nowNs + NsPerMs - 1, 0) / NsPerMs);
+}
+
+void CFakePlatform::StopWaveFile()
+{
+    if (WaveFileRemainingMs() > 0)
+        Record({SoundRequest::StopWaveFile, 0, {}, 0});
 }
 
 std::int64_t CFakePlatform::WaveFileNs(const std::string& path) const
@@ -143,11 +169,12 @@ std::int64_t CFakePlatform::WaveFileNs(const std::string& path) const
         return std::llround(registered->second * NsPerMs);
     const auto bytes = CWaveDecoder::ReadFile(path);
     const auto seconds = bytes ? CWaveDecoder::Duration(*bytes) : std::nullopt;
-    return seconds ? std::llround(*seconds * 1e9) : 0;
+    return seconds ? std::llround(*seconds * 1e9) : -1;
 }
 
 void CFakePlatform::MessageBeep()
 {
+    // The desktop's alert, not the program's sound: it cuts nothing.
     m_sounds.push_back({SoundRequest::Beep, 0, {}, TimeGetTime()});
 }
 
@@ -218,8 +245,19 @@ void CFakePlatform::Hold(int ms)
 {
     if (onHold)
         onHold(ms);
-    if (ms > 0)
-        AdvanceNs(std::int64_t(ms) * NsPerMs);
+    const std::int64_t end = m_nowNs + std::int64_t(std::max(ms, 0)) * NsPerMs;
+    auto request = m_actions.begin();
+    while (request != m_actions.end() && request->first <= end && !request->second.closeRequest)
+        ++request;
+    if (request == m_actions.end() || request->first > end) {
+        AdvanceNs(end - m_nowNs);
+        return;
+    }
+    // The hold ends with the request, as on the real platform.
+    AdvanceNs(request->first - m_nowNs);
+    auto action = std::move(request->second.run);
+    m_actions.erase(request);
+    action();
 }
 
 void CFakePlatform::AdvanceNs(std::int64_t ns)
@@ -238,7 +276,7 @@ void CFakePlatform::RunDueActions()
     // Each action leaves the queue before it runs, so that an action that
     // pumps by itself does not run again.
     while (!m_actions.empty() && m_actions.begin()->first <= m_nowNs) {
-        auto action = std::move(m_actions.begin()->second);
+        auto action = std::move(m_actions.begin()->second.run);
         m_actions.erase(m_actions.begin());
         action();
     }

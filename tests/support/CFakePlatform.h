@@ -20,9 +20,11 @@
 // keeps sub-millisecond time internally and wraps at 2^32 like the real one.
 // It moves only when the test or the logic makes it:
 //  - SetTime jumps to a reading, Advance moves on by some milliseconds;
-//  - a synchronous sound moves it by the sound's exact length (samples /
-//    11025 s for a clip; see SetClipSamples and SetWaveFileLength);
-//  - Hold moves it by its milliseconds without running any action;
+//  - a synchronous clip moves it by the clip's exact length (samples /
+//    11025 s; see SetClipSamples);
+//  - Hold moves it by its milliseconds, or up to the first action scheduled
+//    as a close request, which it runs: the real platform lets those
+//    through a hold, and the hold ends with them;
 //  - PumpMessages moves it by the pump step (1 ms unless SetPumpStep says
 //    otherwise) after handling events when nothing else has moved it since
 //    the previous pump: tight polling loops progress, and loops that wait
@@ -39,16 +41,19 @@
 // ever in a real program: the fake stops the test with a fatal message.
 // Both pumps also let Qt handle its own pending events.
 //
+// A wave file sounds from its start for its length on the virtual clock
+// (see SetWaveFileLength); any later sound, or StopWaveFile, cuts it off.
+//
 // Animation requests are logged and forwarded to the real CAnimateCtrl, so
 // the widgets show what the logic asked for; the fake switches each control
 // it sees to external time and lets it play on the virtual clock.
 class CFakePlatform : public CPlatform {
 public:
     struct SoundRequest {
-        enum Kind { ClipAsync, ClipSync, WaveFileSync, Beep };
+        enum Kind { ClipAsync, ClipSync, WaveFile, StopWaveFile, Beep };
         Kind kind = ClipAsync;
-        int clip = 0; // the clip, for ClipAsync and ClipSync
-        std::string path; // the file, for WaveFileSync
+        int clip = 0; // the clip, for ClipAsync and ClipSync; where a WaveFile starts, in ms
+        std::string path; // the file, for WaveFile
         std::uint32_t time = 0; // TimeGetTime when the request was made
 
         bool operator==(const SoundRequest&) const = default;
@@ -80,8 +85,9 @@ public:
     void SetPumpStep(double ms);
 
     // User actions, at a clock reading (taken modulo 2^32; a reading already
-    // passed means the next pump) or after some milliseconds from now.
-    void At(std::uint32_t ms, std::function<void()> action);
+    // passed means the next pump) or after some milliseconds from now. A
+    // close request (Escape) runs even inside a Hold.
+    void At(std::uint32_t ms, std::function<void()> action, bool closeRequest = false);
     void After(std::uint32_t ms, std::function<void()> action);
     std::size_t PendingActions() const { return m_actions.size(); }
 
@@ -95,7 +101,8 @@ public:
     const std::vector<SoundRequest>& Sounds() const { return m_sounds; }
     const std::vector<AnimationRequest>& Animations() const { return m_animations; }
     // The same as short texts without times, for QCOMPARE: "async 197",
-    // "sync 193", "file script/a.wav", "beep"; "lamp open 242",
+    // "sync 193", "file script/a.wav", "file script/a.wav from 1200",
+    // "stop file" (only when it cut a sounding file), "beep"; "lamp open 242",
     // "lamp play 242 0..65535 x1", "lamp stop" (the control's objectName,
     // or "control" when it has none).
     QStringList SoundLog() const;
@@ -112,7 +119,9 @@ public:
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
-    void PlayWaveFileSync(const std::string& path) override;
+    bool StartWaveFile(const std::string& path, int fromMs) override;
+    int WaveFileRemainingMs() override;
+    void StopWaveFile() override;
     void MessageBeep() override;
     void AnimOpen(CAnimateCtrl& control, int clip) override;
     void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
@@ -125,8 +134,14 @@ public:
 private:
     static constexpr std::int64_t NsPerMs = 1'000'000;
 
+    struct Action {
+        std::function<void()> run;
+        bool closeRequest = false;
+    };
+
     void AdvanceNs(std::int64_t ns);
     void RunDueActions();
+    void Record(SoundRequest request);
     static void ProcessQtEvents();
     void Adopt(CAnimateCtrl& control);
     std::int64_t WaveFileNs(const std::string& path) const;
@@ -134,11 +149,13 @@ private:
     std::int64_t m_nowNs = 0;
     std::int64_t m_pumpStepNs = NsPerMs;
     // Due time in ns; equal times keep their order of insertion.
-    std::multimap<std::int64_t, std::function<void()>> m_actions;
+    std::multimap<std::int64_t, Action> m_actions;
     std::map<int, int> m_clipSamples;
     std::map<std::string, double> m_waveFileMs;
     std::vector<SoundRequest> m_sounds;
     std::vector<AnimationRequest> m_animations;
+    // When the wave file started last ends; 0 once cut off.
+    std::int64_t m_waveEndNs = 0;
     std::vector<QPointer<CAnimateCtrl>> m_controls;
     // Whether anything but the pump step moved the clock since the last pump.
     bool m_movedSincePump = false;
