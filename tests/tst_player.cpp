@@ -372,8 +372,8 @@ private slots:
         Row("STOP in a play line", "play \"menu.wav\"\ndial 1\nwait 2\ndial 2", "100 STOP", menu, "1", aborted, "");
         Row("PAUSE in a play line resumes it", "play \"menu.wav\"\ndial 1", "100 PAUSE; 900 ?mode; 1000 PAUSE",
             menu + "{./script/menu.wav+99}1", "1 2", "...", "mode=paused");
-        Row("STOP after a wait is disabled", "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4",
-            "1300 ?buttons; 1300 STOP", "1234", "1 2 3 4 5 6", "...", "play- rec- stop- pause- repeat- close-");
+        Row("STOP in a dial line after a wait", "dial 1\nwait 1\ndial 2\ndial 3\nwait 1\ndial 4",
+            "1300 ?buttons; 1300 STOP", "12", "1 2 3 4", aborted, "play- rec- stop+ pause- repeat- close-");
         Row("PAUSE in a wait", "dial 1\nwait 5\ndial 2",
             "1000 PAUSE; 1500 ?mode; 1500 ?status; 20000 PAUSE; 20500 ?status", "12", "1 2 3", "...",
             "mode=paused|status=Press PAUSE to continue|status=...");

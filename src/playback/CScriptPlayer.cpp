@@ -209,9 +209,10 @@ void CScriptPlayer::Wait(Run& run, const std::string& text)
         // every pass still checks the mode and reads the clock.
         platform.WaitForEvents(stoodStill ? -1 : remaining);
     }
+    // PAUSE and REPEAT act only in waits and pauses; STOP stays live, since
+    // it ends the playback before any later line.
     CPanelControls& c = m_panel.controls;
     c.closeArea->setEnabled(false);
-    c.stop->setEnabled(false);
     c.pause->setEnabled(false);
     c.repeat->setEnabled(false);
 }
