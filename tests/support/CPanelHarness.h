@@ -10,70 +10,63 @@
 
 #include <memory>
 
-class QAbstractButton;
-
-// A panel on the fake platform, offscreen, in a temporary working directory.
-// The working directory holds a "script" folder unless the test asks for
-// none; the panel detects it when it is made, as at start-up.
-//
-// AfterIntro shows the panel and runs its opening sequence to the end (a
-// mouse movement is scheduled 2 s after the flashes), so the panel is in the
-// state a user meets. Constructed leaves the panel as its constructor left
-// it: not shown, the opening sequence still posted.
+// A panel on the fake platform, offscreen, in a temporary working directory
+// that holds a "script" folder unless asked not to. AfterIntro shows it and
+// runs its opening sequence to the end, as a user meets it; Constructed
+// leaves it as made, not shown, the opening sequence not begun.
 class CPanelHarness {
 public:
     enum Start { AfterIntro, Constructed };
 
-    explicit CPanelHarness(Start start = AfterIntro, bool scriptFolder = true, int pointSize = 10);
+    explicit CPanelHarness(Start start = AfterIntro, bool scriptFolder = true);
     ~CPanelHarness();
     CPanelHarness(const CPanelHarness&) = delete;
     CPanelHarness& operator=(const CPanelHarness&) = delete;
 
-    CFakePlatform& Platform() { return m_platform; }
+    CFakePlatform platform;
+    // Shows the panel and makes it the active window.
+    void Show();
     CDialerDlg& Dialog() { return *m_dialog; }
-    CPanelControls& Controls() { return m_dialog->Panel().controls; }
-    CDialScript& Script() { return m_dialog->Script(); }
+    CDialScript& Script();
+    // The panel's mode: "idle", "playing", "recording", "paused", "repeat",
+    // "saving", "loading" or "info".
+    QString Mode() const;
 
-    // Where scripts are listed and saved: the "script" folder or the working
-    // directory itself, with a trailing '/'.
+    // The folder scripts are listed from, with a trailing '/'.
     QString ScriptDir() const;
     void WriteFile(const QString& name, const QByteArray& bytes) const;
     QByteArray ReadFile(const QString& name) const;
 
-    // Shows the panel and waits until it is the active window.
-    void Show();
-    // A left click on the control with this id (a button or a list).
-    void Click(int id);
-    void Click(QAbstractButton* button);
-    // A key press and release delivered to the focused control, as the
-    // keyboard would.
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString());
-    // A key of the numeric keypad: '0'-'9', '*', '/', '+', '-', '.'.
-    void Keypad(char key);
+    // A user's steps, separated by blanks: "+N" lets N ms pass; "PLAY",
+    // "REC", "STOP", "PAUSE", "REPEAT", "DISPLAY", "CLOSE" and "LAMP" click
+    // those controls; "Bc" clicks the key button c; "Kc" presses key c of
+    // the numeric keypad ('#' is its divide key; '+', '-', '.', ',' too);
+    // "Nc" presses c on the main keyboard; "Rc" holds keypad key c down
+    // for three repeats; "T:text" types text, "V:text" pastes it; "ENTER",
+    // "KENTER" (the keypad's), "BS", "DOWN" and "ESC" press those keys;
+    // "CLICKn" and "DOUBLEn" click and double-click entry n of the script
+    // list.
+    void Do(const QString& steps);
+    // The control named as in Do, or "display", "lines", "scripts", "info",
+    // "status", "counter", "banner", "light", "reel", "drag", a key's
+    // character.
+    QWidget* Widget(const QString& name) const;
     void Type(const QString& text);
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString());
 
-    // Puts text on the clipboard and pastes it into the focused control
-    // with Ctrl+V.
-    void Paste(const QString& text);
-    // A click, or a double-click, on entry row of the script list.
-    void ClickEntry(int row);
-    void DoubleClickEntry(int row);
-    // The entries of the script list, in the order shown.
+    // "mode: enabled buttons | shown views | focus | banner lamp", e.g.
+    // "idle: PLAY REC close keys | display lines | PLAY | 186* 244.15":
+    // "display:edit" is the display open to typing, a clip is followed by
+    // "*" while it plays, or by the frame it stands on; "closed" once the
+    // panel has been closed.
+    QString Look() const;
+    // The status line, the display and the line counter as shown: "...|t|003".
+    QString Texts() const;
     QStringList Entries() const;
-    // Names the animation controls "banner", "lamp" and "reel", so that
-    // CFakePlatform::AnimationLog tells them apart.
-    void NameAnimations();
-
-    // Which of PLAY, REC, STOP, PAUSE, REPEAT and the close area are
-    // enabled: "play+ rec+ stop- pause- repeat- close+".
-    QString Buttons() const;
-    // The status line's text as shown.
-    QString Status() const;
-    QString DisplayText() const;
+    QStringList Lines() const;
 
 private:
     QString m_previousDirectory;
     QTemporaryDir m_workDir;
-    CFakePlatform m_platform;
     std::unique_ptr<CDialerDlg> m_dialog;
 };
