@@ -41,9 +41,7 @@ private slots:
     // and ending at zero so that tones sent back to back do not click.
     void keyTones_data()
     {
-        QTest::addColumn<int>("clip");
-        QTest::addColumn<double>("low");
-        QTest::addColumn<double>("high");
+        Columns<int, double, double>({"clip", "low", "high"});
         const std::string keypad = "123456789*0#";
         const double rows[] = {697, 770, 852, 941}, columns[] = {1209, 1336, 1477};
         for (const CKeyTableRow& key : CKeyTable::Rows()) {

@@ -32,10 +32,7 @@ class TestPanel : public QObject {
 private slots:
     void paths_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("look");
-        QTest::addColumn<QString>("texts");
-        QTest::addColumn<QString>("sounds");
+        Columns<QString, QString, QString, QString>({"steps", "look", "texts", "sounds"});
         const char* idle = "idle: PLAY REC close keys | display lines | PLAY | 186* 244.15";
         const char* idleAfterCancel = "idle: PLAY REC close keys | display | PLAY | 186* 244.15";
         const char* recordTwo = "REC +500 K1 B2 +3000 K3";
@@ -99,11 +96,8 @@ private slots:
     // ("\\b" is Backspace, digits come from the numeric keypad).
     void savedFile_data()
     {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("selected"); // the row of the line list selected after saving
+        // selected: the row of the line list selected after saving
+        Columns<QString, QString, QString, QByteArray, int>({"keys", "typed", "file", "bytes", "selected"});
         const QByteArray one("dial 1\r\r\n");
         Row("one group, proposed name", "K1 B2 +1900 K3", "", "noname.dsq", QByteArray("dial 123\r\r\n"), 0);
         Row("groups and a wait", "B1 K2 B3 +3400 K4 K5", "bank", "bank.dsq",
@@ -143,9 +137,7 @@ private slots:
     // go in, so no name reaches outside the script folder.
     void nameField_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("beeps");
+        Columns<QString, QString, int>({"steps", "file", "beeps"});
         Row("refused, typed", "T:a\"*,./:;?\\b", "ab.dsq", 9);
         Row("accepted, typed, to the limit", "T:a-_!'~([]", "a-_!'~([.dsq", 0);
         Row("parent path", "V:../x", "x.dsq", 0);
@@ -173,8 +165,7 @@ private slots:
     // in any case, by their real names, sorted without regard to case.
     void scriptList_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("entries");
+        Columns<QStringList, QStringList>({"files", "entries"});
         Row("none", QStringList{}, QStringList{});
         Row("several",
             QStringList{"b.dsq", "A.DSQ", "c.Dsq", "notes.txt", "x.dsq.bak", "dir.dsq/", "dsq", "My.Bank.dsq"},
@@ -215,8 +206,7 @@ private slots:
     // does nothing, Enter in the display or a double-click saves.
     void saveOverExistingName_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("file");
+        Columns<QString, QString>({"steps", "file"});
         Row("double-click a name", "DOUBLE0", "accountname.dsq");
         Row("click a name, Enter in the list", "CLICK1 ENTER", "");
         Row("click a name, back to the display, Enter", "CLICK1 DISPLAY ENTER", "bank.dsq");
@@ -242,11 +232,9 @@ private slots:
     // again, filled afresh.
     void failingSaveAndLoad_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("change"); // "gone": the script folder; "x-": x removed; "x/": a folder x made
-        QTest::addColumn<QString>("look");
-        QTest::addColumn<QString>("texts");
-        QTest::addColumn<QString>("again"); // once the cause is gone, or with another name
+        // change: "gone": the script folder; "x-": x removed; "x/": a folder x made
+        // again: once the cause is gone, or with another name
+        Columns<QString, QString, QString, QString, QString>({"steps", "change", "look", "texts", "again"});
         const char* naming = "saving: STOP keys | display scripts display:edit | display | 264.5 -";
         const char* choosing = "loading: close keys | display scripts | scripts | 264.3 244.15";
         Row("script folder gone", "REC K1 STOP T:bank", "gone", naming, "Script Not Saved|bank|000", "ENTER");

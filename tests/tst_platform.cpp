@@ -216,8 +216,8 @@ private slots:
     // size; then requests and time ("+ms") as a row gives them.
     void animation_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("state"); // frame, playing, passes left, range
+        // state: frame, playing, passes left, range
+        Columns<QString, QString>({"steps", "state"});
         Row("opened", "", "0 - 0 0..0");
         Row("still frame", "3 3 1 +5000", "3 - 0 3..3");
         Row("still frame beyond the clip", "10 10 1", "9 - 0 9..9");
@@ -324,7 +324,7 @@ private slots:
     // nothing; a file that is no wave file at all, too.
     void damagedSoundsNothing_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
+        Columns<QByteArray>({"bytes"});
         const QByteArray good = LevelClip(0.2, 1000);
         const auto with = [&good](qsizetype at, std::uint32_t value, int size = 4) {
             QByteArray bytes = good;
@@ -389,9 +389,8 @@ private slots:
     // and length; a sine keeps its phase however the conversion is cut up.
     void conversion_data()
     {
-        QTest::addColumn<QByteArray>("wave");
-        QTest::addColumn<int>("frames");
-        QTest::addColumn<int>("level"); // 0: a 697 Hz sine at the file's rate
+        // level: 0: a 697 Hz sine at the file's rate
+        Columns<QByteArray, int, int>({"wave", "frames", "level"});
         Row("8-bit mono 8000 Hz", SyntheticMedia::Wave(QByteArray(8000, char(192)), 8000, 1, 8), 48000, 16384);
         Row("16-bit mono 11025 Hz", Wave16(Level(11025, -8000)), 48000, -8000);
         Row("16-bit stereo 44100 Hz", Wave16(Level(2 * 22050, 3000), 44100, 2), 24000, 3000);

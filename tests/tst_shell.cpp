@@ -96,10 +96,8 @@ private slots:
     // by the panel as usual.
     void inputDuringTheSequence_data()
     {
-        QTest::addColumn<QString>("input"); // "ms step", as in the harness, "ms MOVE" a mouse movement
-        QTest::addColumn<double>("end");
-        QTest::addColumn<QString>("look");
-        QTest::addColumn<QString>("status");
+        // input: "ms step", as in the harness, "ms MOVE" a mouse movement
+        Columns<QString, double, QString, QString>({"input", "end", "look", "status"});
         const char* idle = "idle: PLAY REC close keys | info | DIAL1 | 186* 244.15";
         Row("a move during the flashes", "500 MOVE", 1200.0, idle, "Load / Record Script");
         Row("already moving", "1150 MOVE; 1200 MOVE", 1200.0, idle, "Load / Record Script");
@@ -147,10 +145,7 @@ private slots:
 
     void checkDisplay_data()
     {
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<int>("pointSize");
-        QTest::addColumn<QString>("warnings");
+        Columns<int, int, int, QString>({"dpi", "depth", "pointSize", "warnings"});
         Row("small fonts", 96, 32, 10, "");
         Row("large fonts", 120, 16, 8, "");
         Row("other size keeps 8 points", 144, 24, 8, "font 144");
@@ -225,9 +220,7 @@ private slots:
     // first, and only then closes.
     void closing_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("sounds");
-        QTest::addColumn<double>("tookMs");
+        Columns<QString, QString, double>({"steps", "sounds", "tookMs"});
         Row("Escape", "ESC", "", 0.0);
         Row("close area", "CLOSE", "s261", 2973 * 1000.0 / 11025);
     }
@@ -274,9 +267,7 @@ private slots:
     // or Enter, the arrows nudge it, Escape puts it back.
     void menuMove_data()
     {
-        QTest::addColumn<QPoint>("mouse");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QPoint>("moved");
+        Columns<QPoint, QString, QPoint>({"mouse", "keys", "moved"});
         Row("mouse, then a click", QPoint(30, 20), "", QPoint(30, 20));
         Row("arrows, then Enter", QPoint(), "RIGHT RIGHT UP DOWN UP LEFT ENTER", QPoint(8, -8));
         Row("Escape puts it back", QPoint(30, 20), "LEFT ESC", QPoint());
