@@ -39,7 +39,7 @@ namespace {
 using namespace BenchSupport;
 
 constexpr int Rate = CSdlSound::Rate;
-constexpr int KeyGapMs = 70;
+constexpr int KeyGapMs = CPlatform::KeyGapMs;
 constexpr int LongLine = 40;
 constexpr int LinesInBigScript = CDialScript::LineLimit;
 

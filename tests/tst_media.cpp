@@ -1,5 +1,6 @@
 #include "media/CMediaCatalogue.h"
 #include "playback/CKeyTable.h"
+#include "support/TestRows.h"
 
 #include <QtEndian>
 #include <QtTest>

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class CAnimateCtrl;
 
@@ -11,6 +14,14 @@ class CAnimateCtrl;
 // it on a fake with a virtual clock and a log of every request.
 class CPlatform {
 public:
+    // Silence kept after each key of a dial line. Without it, repeated
+    // digits ("555") reach the line as one long tone and a receiver reads a
+    // single key.
+    static constexpr int KeyGapMs = 70;
+    // Told as key (an index into the line's tones) starts sounding and as
+    // it stops; returns false to end the line there (the program closes).
+    using DialKeyEvent = std::function<bool(std::size_t key, bool sounding)>;
+
     virtual ~CPlatform() = default;
 
     // Sound. Clips are the catalogue's sound clip numbers. Results are not
@@ -23,6 +34,11 @@ public:
     virtual void PlayClipAsync(int clip) = 0;
     // Returns when the clip has finished sounding.
     virtual void PlayClipSync(int clip) = 0;
+    // Sounds the tone clips of a dial line one after the other, each for its
+    // whole length and followed by KeyGapMs of silence, and returns when the
+    // last silence is over. Input waits meanwhile, as during Hold; only
+    // a request to close is handled, and onKey then ends the line.
+    virtual void SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey) = 0;
     // Starts a WAVE file fromMs milliseconds into its sound and returns at
     // once: the caller keeps handling events while it sounds. A file that
     // cannot be read or decoded sounds nothing and gives false. The path is

@@ -23,6 +23,19 @@ void CQtPlatform::PlayClipSync(int clip)
     m_sound.PlaySync(CMediaCatalogue::SoundClip(clip));
 }
 
+void CQtPlatform::SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey)
+{
+    // Each tone blocks for its length, then the silence holds the input.
+    for (std::size_t key = 0; key < toneClips.size(); ++key) {
+        if (!onKey(key, true))
+            return;
+        PlayClipSync(toneClips[key]);
+        if (!onKey(key, false))
+            return;
+        Hold(KeyGapMs);
+    }
+}
+
 bool CQtPlatform::StartWaveFile(const std::string& path, int fromMs)
 {
     return m_sound.StartFile(path, fromMs);

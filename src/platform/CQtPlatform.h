@@ -18,6 +18,7 @@ public:
 
     void PlayClipAsync(int clip) override;
     void PlayClipSync(int clip) override;
+    void SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey) override;
     bool StartWaveFile(const std::string& path, int fromMs) override;
     int WaveFileRemainingMs() override;
     void StopWaveFile() override;

@@ -17,20 +17,11 @@ void CKeypad::SoundKey(const CKeyTableRow* key)
         m_panel.platform.PlayClipAsync(key->toneClip);
 }
 
-void CKeypad::SendKeyTone(char character)
+void CKeypad::ShowPressed(char character, bool pressed)
 {
-    const CKeyTableRow* key = CKeyTable::FromCharacter(character);
-    if (key == nullptr)
-        return;
-    QAbstractButton* button = Button(*key);
-    // The thread blocks while the tone sounds, so the pressed face must be
-    // painted now rather than when the event loop next runs.
-    button->setDown(true);
+    QAbstractButton* button = Button(*CKeyTable::FromCharacter(character));
+    button->setDown(pressed);
     button->repaint();
-    m_panel.platform.PlayClipSync(key->toneClip);
-    button->setDown(false);
-    button->repaint();
-    m_panel.platform.Hold(InterKeyGapMs);
 }
 
 QAbstractButton* CKeypad::Button(const CKeyTableRow& key) const

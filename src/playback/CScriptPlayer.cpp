@@ -6,6 +6,7 @@
 #include "panel/CPanelModes.h"
 #include "panel/CPanelState.h"
 #include "platform/CPlatform.h"
+#include "playback/CKeyTable.h"
 #include "playback/CKeypad.h"
 #include "playback/CScriptLine.h"
 
@@ -142,14 +143,19 @@ void CScriptPlayer::Dial(Run& run, const std::string& text)
     m_panel.platform.PumpMessages();
     if (Stopped(run))
         return;
-    // The keys of one line sound back to back and a STOP waits for the
-    // last of them; input waits in the queue. Only closing the panel, which
-    // the pause after each key lets through, ends the line early.
-    for (const char key : CScriptLine::DialKeys(text)) {
-        if (m_panel.closing)
-            return;
-        m_keypad.SendKeyTone(key);
-    }
+    // The keys of one line sound back to back, each button drawn pressed
+    // for its tone, and a STOP waits for the last of them. Only closing the
+    // panel ends the line early.
+    const std::string keys = CScriptLine::DialKeys(text);
+    std::vector<int> tones;
+    for (const char key : keys)
+        tones.push_back(CKeyTable::FromCharacter(key)->toneClip);
+    m_panel.platform.SoundDialLine(tones, [this, &keys](std::size_t key, bool sounding) {
+        if (sounding && m_panel.closing)
+            return false;
+        m_keypad.ShowPressed(keys[key], sounding);
+        return true;
+    });
 }
 
 bool CScriptPlayer::Stopped(Run& run)

@@ -458,12 +458,9 @@ void CDialerDlg::OnIntro()
     // The keys light up along the rows, alternately left to right and right
     // to left; input waits meanwhile, but Escape closes the panel.
     for (const char character : std::string_view("123654789#0*")) {
-        QAbstractButton* key = m_keypad.Button(*CKeyTable::FromCharacter(character));
-        key->setDown(true);
-        key->repaint();
+        m_keypad.ShowPressed(character, true);
         m_platform.Hold(100);
-        key->setDown(false);
-        key->repaint();
+        m_keypad.ShowPressed(character, false);
         if (m_panel.closing) {
             m_introRunning = false;
             return;

@@ -54,6 +54,16 @@ void CFakePlatform::PlayClipSync(int clip)
     AdvanceNs(std::llround(CMediaCatalogue::SoundClipSamples(clip) * 1e9 / CMediaCatalogue::SampleRate));
 }
 
+void CFakePlatform::SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey)
+{
+    for (std::size_t key = 0; key < toneClips.size() && onKey(key, true); ++key) {
+        PlayClipSync(toneClips[key]);
+        if (!onKey(key, false))
+            return;
+        Hold(KeyGapMs);
+    }
+}
+
 bool CFakePlatform::StartWaveFile(const std::string& path, int fromMs)
 {
     Log(QStringLiteral("file ") + QString::fromLocal8Bit(path)
