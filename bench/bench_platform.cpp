@@ -204,12 +204,12 @@ void ReportWait(CQtPlatform& platform, std::uint32_t ms)
     const bool stopped = false;
     const double cpuBefore = CpuSeconds();
     const auto start = Clock::now();
-    const std::uint32_t begin = platform.TimeGetTime();
+    const std::uint32_t begin = platform.NowMs();
     int passes = 0;
     while (!stopped) {
         ++passes;
-        platform.PumpMessages();
-        const std::uint32_t elapsed = platform.TimeGetTime() - begin;
+        platform.ProcessEvents();
+        const std::uint32_t elapsed = platform.NowMs() - begin;
         if (elapsed >= ms)
             break;
         platform.WaitForEvents(int(ms - elapsed));

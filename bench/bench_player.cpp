@@ -306,14 +306,14 @@ int main(int argc, char* argv[])
         CDialerDlg panel(platform, CMediaCatalogue::PanelLayout());
         panel.SkipIntro();
         panel.show();
-        platform.Hold(300);
+        platform.HoldInput(300);
 
         {
             CPaceRecorder recorder(platform.Sound());
             run.dialWallMs = PlayScript(panel, scripts + QStringLiteral("/dial.dsq"));
-            platform.Hold(300);
+            platform.HoldInput(300);
             run.waitsWallMs = PlayScript(panel, scripts + QStringLiteral("/waits.dsq"));
-            platform.Hold(300);
+            platform.HoldInput(300);
             run.pacePoints = recorder.Stop();
             run.pace = FittedPace(run.pacePoints, 0, INT64_MAX);
         }

@@ -24,11 +24,11 @@ namespace {
 // rest of the time. Returns the passes it took.
 int WaitLoop(CPlatform& platform, std::uint32_t ms, const bool& stop = false)
 {
-    const std::uint32_t start = platform.TimeGetTime();
+    const std::uint32_t start = platform.NowMs();
     int passes = 0;
     for (; !stop; ++passes) {
-        platform.PumpMessages();
-        const std::uint32_t elapsed = platform.TimeGetTime() - start;
+        platform.ProcessEvents();
+        const std::uint32_t elapsed = platform.NowMs() - start;
         if (elapsed >= ms)
             break;
         platform.WaitForEvents(int(ms - elapsed));
@@ -119,10 +119,10 @@ private slots:
         CQtPlatform platform;
         for (const std::uint32_t start : {0xFFFFFFFFu - 40, 5u}) {
             platform.Clock().Set(start);
-            const std::uint32_t first = platform.TimeGetTime();
+            const std::uint32_t first = platform.NowMs();
             QVERIFY(first - start < 20);
             const double took = TimedMs([&] { WaitLoop(platform, 100); });
-            const std::uint32_t elapsed = platform.TimeGetTime() - first;
+            const std::uint32_t elapsed = platform.NowMs() - first;
             QVERIFY2(
                 elapsed >= 100 && elapsed < 400 && std::abs(took - elapsed) <= 2, qPrintable(QString::number(took)));
         }
@@ -137,7 +137,7 @@ private slots:
         int calls = 0;
         const CDelayedCall first(0, [&] { ++calls; });
         const CDelayedCall second(0, [&] { ++calls; });
-        QVERIFY(TimedMs([&] { platform.PumpMessages(); }) < 100);
+        QVERIFY(TimedMs([&] { platform.ProcessEvents(); }) < 100);
         QCOMPARE(calls, 2);
         double took = TimedMs([&] { platform.WaitForEvents(200); });
         QVERIFY2(took >= 199 && took < 1000, qPrintable(QString::number(took)));
@@ -194,9 +194,9 @@ private slots:
             QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 45));
             during = seen;
         });
-        platform.Hold(100); // Escape ends it
+        platform.HoldInput(100); // Escape ends it
         QCOMPARE(during, QStringList{"Esc"});
-        platform.PumpMessages();
+        platform.ProcessEvents();
         QCOMPARE(seen, (QStringList{"Esc", "1", "2", "first", "second"}));
 
         watcher.painted = &second;
@@ -205,7 +205,7 @@ private slots:
             const CDelayedCall pending(0, [&] { handled = true; });
             seen.clear();
             second.update();
-            QVERIFY(TimedMs([&] { hold ? platform.Hold(20) : platform.PlayClipSync(197); }) >= 20);
+            QVERIFY(TimedMs([&] { hold ? platform.HoldInput(20) : platform.PlayClip(197); }) >= 20);
             QCOMPARE(seen, QStringList{"paint"});
             QCOMPARE(handled, hold);
         }

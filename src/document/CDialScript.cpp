@@ -57,13 +57,13 @@ bool CDialScript::NewRecording()
 
 void CDialScript::StartTiming()
 {
-    m_lastKeyTime = m_platform.TimeGetTime();
+    m_lastKeyTime = m_platform.NowMs();
     m_gap = 0;
 }
 
 bool CDialScript::MeasureGap()
 {
-    const std::uint32_t now = m_platform.TimeGetTime();
+    const std::uint32_t now = m_platform.NowMs();
     m_gap = now - m_lastKeyTime; // modulo 2^32: a wrap of the clock still gives the true gap
     m_lastKeyTime = now;
     return m_gap > GapThresholdMs;

@@ -50,7 +50,7 @@ QString CNameEdit::Filtered(const QString& text)
 bool CNameEdit::OnChar(const QString& text)
 {
     if (std::any_of(text.begin(), text.end(), IsRefused)) {
-        m_platform.MessageBeep();
+        m_platform.Beep();
         return false;
     }
     return true;

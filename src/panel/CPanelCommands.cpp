@@ -77,16 +77,16 @@ void CPanelCommands::OnKey(int id)
     switch (m_panel.script.GetMode()) {
     case ModeIdle:
         if (key != nullptr && key->character == '*') {
-            m_panel.platform.PlayClipAsync(Clip::Chime);
+            m_panel.platform.StartClip(Clip::Chime);
             BeginLoad();
         } else if (key != nullptr && key->character == '#') {
-            m_panel.platform.PlayClipAsync(Clip::Chime);
+            m_panel.platform.StartClip(Clip::Chime);
             ShowInfo();
         } else if (id == ControlId::Rec) {
             c.lineList->clear();
             m_panel.script.NewRecording();
         } else {
-            m_panel.platform.PlayClipAsync(Clip::NoFunction);
+            m_panel.platform.StartClip(Clip::NoFunction);
             m_panel.statusText = "(...)";
         }
         m_modes.RefreshPanel();
@@ -109,7 +109,7 @@ void CPanelCommands::OnKey(int id)
         CancelNameOrChoice("Script Not Loaded");
         break;
     case ModeInfo:
-        m_panel.platform.PlayClipAsync(Clip::Chime);
+        m_panel.platform.StartClip(Clip::Chime);
         m_modes.ResetDisplay();
         m_panel.script.SetMode(ModeIdle);
         m_modes.RefreshPanel();
@@ -125,7 +125,7 @@ void CPanelCommands::OnKey(int id)
 
 void CPanelCommands::CancelNameOrChoice(const char* status)
 {
-    m_panel.platform.PlayClipAsync(Clip::Refusal);
+    m_panel.platform.StartClip(Clip::Refusal);
     m_modes.ResetDisplay();
     m_panel.script.Clear();
     m_panel.displayText.clear();
@@ -152,7 +152,7 @@ bool CPanelCommands::PreTranslateMessage(QObject* target, const QKeyEvent& event
     switch (mode) {
     case ModeIdle:
         if (key != nullptr) {
-            m_panel.platform.PlayClipAsync(Clip::NoFunction);
+            m_panel.platform.StartClip(Clip::NoFunction);
             m_modes.ResetDisplay();
         }
         break;
@@ -175,7 +175,7 @@ void CPanelCommands::OnRec()
 {
     CPanelControls& c = m_panel.controls;
     m_modes.ShowStill(*c.activityLight, Clip::LampFlash, 10);
-    m_panel.platform.PlayClipAsync(Clip::RecordBeeps);
+    m_panel.platform.StartClip(Clip::RecordBeeps);
     m_panel.counterText = "000";
     m_panel.statusText = "...";
     m_panel.displayText.clear();
@@ -196,7 +196,7 @@ void CPanelCommands::OnStop()
     case ModePlaying:
     case ModePaused:
         // The running player sees the idle mode, ends and refreshes.
-        m_panel.platform.PlayClipAsync(Clip::StopBeeps);
+        m_panel.platform.StartClip(Clip::StopBeeps);
         m_panel.script.SetMode(ModeIdle);
         break;
     case ModeRecording:
@@ -211,8 +211,8 @@ void CPanelCommands::OnStop()
 bool CPanelCommands::RecordKeyPress(const CKeyTableRow* key)
 {
     CPanelControls& c = m_panel.controls;
-    m_panel.platform.AnimOpen(*c.activityLight, Clip::LampFlash);
-    m_panel.platform.AnimPlay(*c.activityLight, 0, CPanelModes::LastFrame, 1);
+    m_panel.platform.OpenAnimation(*c.activityLight, Clip::LampFlash);
+    m_panel.platform.PlayAnimation(*c.activityLight, 0, CPanelModes::LastFrame, 1);
     const bool full = key != nullptr && !m_panel.script.RecordKey(key->character);
     m_modes.ShowRecordedDigits();
     m_modes.FillLineList();
@@ -224,13 +224,13 @@ bool CPanelCommands::RecordKeyPress(const CKeyTableRow* key)
 void CPanelCommands::EndRecording()
 {
     CPanelControls& c = m_panel.controls;
-    m_panel.platform.AnimStop(*c.activityLight);
-    m_panel.platform.AnimOpen(*c.activityLight, 0);
+    m_panel.platform.StopAnimation(*c.activityLight);
+    m_panel.platform.OpenAnimation(*c.activityLight, 0);
     if (m_panel.script.GetLineCount() >= 1) {
         BeginSave();
         return;
     }
-    m_panel.platform.PlayClipAsync(Clip::Refusal);
+    m_panel.platform.StartClip(Clip::Refusal);
     m_panel.statusText = "Script Not Recorded.";
     m_panel.displayText.clear();
     EndNameEntry();
@@ -257,7 +257,7 @@ void CPanelCommands::ShowScriptIdle()
 
 void CPanelCommands::OnPause()
 {
-    m_panel.platform.PlayClipAsync(Clip::PauseBeep);
+    m_panel.platform.StartClip(Clip::PauseBeep);
     if (m_panel.script.GetMode() == ModePaused) {
         m_panel.script.SetMode(m_prePauseMode);
         m_panel.statusText = "...";
@@ -282,7 +282,7 @@ void CPanelCommands::BeginSave()
 {
     CPanelControls& c = m_panel.controls;
     m_modes.ShowStill(*c.modeBanner, Clip::BannerStills, 5);
-    m_panel.platform.PlayClipAsync(Clip::Chime);
+    m_panel.platform.StartClip(Clip::Chime);
     m_panel.script.SetMode(ModeSaving);
     FillScriptList();
     c.play->setEnabled(false);
@@ -307,13 +307,13 @@ void CPanelCommands::CommitSave()
     CPanelControls& c = m_panel.controls;
     m_panel.PullTexts();
     m_modes.ShowStill(*c.modeBanner, Clip::BannerStills, 6);
-    m_panel.platform.PlayClipSync(Clip::ConfirmBuzz);
+    m_panel.platform.PlayClip(Clip::ConfirmBuzz);
     const std::string name = m_panel.displayText.empty() ? CDialScript::DefaultName : m_panel.displayText;
     m_panel.script.SetName(name);
     if (!m_panel.script.Save()) {
         // Nothing is lost: the recording and the typed name stay, and the
         // user can try another name or cancel.
-        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        m_panel.platform.StartClip(Clip::Refusal);
         m_modes.ShowStill(*c.modeBanner, Clip::BannerStills, 5);
         m_panel.statusText = "Script Not Saved";
         m_panel.PushTexts();
@@ -358,11 +358,11 @@ void CPanelCommands::CommitLoad()
     }
     const QString fileName = entry->text();
     m_modes.ShowStill(*c.modeBanner, Clip::BannerStills, 4);
-    m_panel.platform.PlayClipSync(Clip::ConfirmBuzz);
+    m_panel.platform.PlayClip(Clip::ConfirmBuzz);
     if (!m_panel.script.Load(m_panel.scriptDirectory + QFile::encodeName(fileName).toStdString())) {
         // The file vanished or cannot be read: the document stays as it was
         // and the user chooses again from a fresh list.
-        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        m_panel.platform.StartClip(Clip::Refusal);
         ChooseFromFreshList("Script Not Loaded");
         return;
     }

@@ -35,14 +35,14 @@ std::string CPanelModes::FormatCount(int count)
 
 void CPanelModes::PlayForever(CAnimateCtrl& control, int clip)
 {
-    m_panel.platform.AnimOpen(control, clip);
-    m_panel.platform.AnimPlay(control, 0, LastFrame, Forever);
+    m_panel.platform.OpenAnimation(control, clip);
+    m_panel.platform.PlayAnimation(control, 0, LastFrame, Forever);
 }
 
 void CPanelModes::ShowStill(CAnimateCtrl& control, int clip, int frame)
 {
-    m_panel.platform.AnimOpen(control, clip);
-    m_panel.platform.AnimPlay(control, frame, frame, 1);
+    m_panel.platform.OpenAnimation(control, clip);
+    m_panel.platform.PlayAnimation(control, frame, frame, 1);
 }
 
 void CPanelModes::RefreshPanel()
@@ -76,8 +76,8 @@ void CPanelModes::RefreshPanel()
 void CPanelModes::RefreshIdle()
 {
     CPanelControls& c = m_panel.controls;
-    m_panel.platform.AnimStop(*c.modeBanner);
-    m_panel.platform.AnimOpen(*c.modeBanner, 0);
+    m_panel.platform.StopAnimation(*c.modeBanner);
+    m_panel.platform.OpenAnimation(*c.modeBanner, 0);
     PlayForever(*c.modeBanner, Clip::BannerReady);
     // Frame 16 lies beyond the clip: the control shows its last frame, the
     // fully lit lamp.
@@ -157,7 +157,7 @@ void CPanelModes::RefreshLoading()
 void CPanelModes::RefreshInfo()
 {
     CPanelControls& c = m_panel.controls;
-    m_panel.platform.AnimStop(*c.modeBanner);
+    m_panel.platform.StopAnimation(*c.modeBanner);
     ShowStill(*c.modeBanner, Clip::BannerHelp, 0);
     c.display->setEnabled(false);
     c.display->setVisible(false);

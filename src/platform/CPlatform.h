@@ -31,12 +31,12 @@ public:
     // the logic changed on the screen just before is painted first.
 
     // Returns at once; cuts off whatever clip or tone is still sounding.
-    virtual void PlayClipAsync(int clip) = 0;
+    virtual void StartClip(int clip) = 0;
     // Returns when the clip has finished sounding.
-    virtual void PlayClipSync(int clip) = 0;
+    virtual void PlayClip(int clip) = 0;
     // Sounds the tone clips of a dial line one after the other, each for its
     // whole length and followed by KeyGapMs of silence, and returns when the
-    // last silence is over. Input waits meanwhile, as during Hold; only
+    // last silence is over. Input waits meanwhile, as during HoldInput; only
     // a request to close is handled, and onKey then ends the line.
     virtual void SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey) = 0;
     // Starts a WAVE file fromMs milliseconds into its sound and returns at
@@ -51,25 +51,25 @@ public:
     // sound plays on.
     virtual void StopWaveFile() = 0;
     // The desktop's default alert, used when a typed character is refused.
-    virtual void MessageBeep() = 0;
+    virtual void Beep() = 0;
 
     // Animation. Opening a clip shows its frame 0 and stops any playback;
     // clip 0 leaves the control blank. Play never blocks: repeat −1 loops for
     // ever, to 0xFFFF means the last frame, equal ends show one still frame.
-    virtual void AnimOpen(CAnimateCtrl& control, int clip) = 0;
-    virtual void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) = 0;
-    virtual void AnimStop(CAnimateCtrl& control) = 0;
+    virtual void OpenAnimation(CAnimateCtrl& control, int clip) = 0;
+    virtual void PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat) = 0;
+    virtual void StopAnimation(CAnimateCtrl& control) = 0;
 
     // Milliseconds as an unsigned 32-bit count that wraps; every difference
     // is taken modulo 2^32.
-    virtual std::uint32_t TimeGetTime() = 0;
+    virtual std::uint32_t NowMs() = 0;
 
-    // Handles every pending event (the panel's keyboard pre-translation
+    // Handles every pending event (the panel's keyboard filter
     // applies) and returns as soon as the queue is empty; never waits.
-    virtual void PumpMessages() = 0;
+    virtual void ProcessEvents() = 0;
     // Blocks until an event arrives or timeoutMs milliseconds have passed
     // (a negative timeout waits for an event only), then handles the pending
-    // events like PumpMessages. Polling loops call it between passes so that
+    // events like ProcessEvents. Polling loops call it between passes so that
     // they do not burn a core.
     virtual void WaitForEvents(int timeoutMs) = 0;
     // Blocks for ms milliseconds without handling input: it waits, in its
@@ -78,5 +78,5 @@ public:
     // once, and ends the hold, so that the program can end within a long
     // run of holds. Pending repaints are painted first, and animations go
     // on playing.
-    virtual void Hold(int ms) = 0;
+    virtual void HoldInput(int ms) = 0;
 };

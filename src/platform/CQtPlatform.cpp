@@ -12,12 +12,12 @@
 #include <chrono>
 #include <climits>
 
-void CQtPlatform::PlayClipAsync(int clip)
+void CQtPlatform::StartClip(int clip)
 {
     m_sound.PlayAsync(CMediaCatalogue::SoundClip(clip));
 }
 
-void CQtPlatform::PlayClipSync(int clip)
+void CQtPlatform::PlayClip(int clip)
 {
     FlushPaints();
     m_sound.PlaySync(CMediaCatalogue::SoundClip(clip));
@@ -29,10 +29,10 @@ void CQtPlatform::SoundDialLine(const std::vector<int>& toneClips, const DialKey
     for (std::size_t key = 0; key < toneClips.size(); ++key) {
         if (!onKey(key, true))
             return;
-        PlayClipSync(toneClips[key]);
+        PlayClip(toneClips[key]);
         if (!onKey(key, false))
             return;
-        Hold(KeyGapMs);
+        HoldInput(KeyGapMs);
     }
 }
 
@@ -52,32 +52,32 @@ void CQtPlatform::StopWaveFile()
     m_sound.StopFile();
 }
 
-void CQtPlatform::MessageBeep()
+void CQtPlatform::Beep()
 {
     QApplication::beep();
 }
 
-void CQtPlatform::AnimOpen(CAnimateCtrl& control, int clip)
+void CQtPlatform::OpenAnimation(CAnimateCtrl& control, int clip)
 {
     control.Open(clip);
 }
 
-void CQtPlatform::AnimPlay(CAnimateCtrl& control, int from, int to, int repeat)
+void CQtPlatform::PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat)
 {
     control.Play(from, to, repeat);
 }
 
-void CQtPlatform::AnimStop(CAnimateCtrl& control)
+void CQtPlatform::StopAnimation(CAnimateCtrl& control)
 {
     control.Stop();
 }
 
-std::uint32_t CQtPlatform::TimeGetTime()
+std::uint32_t CQtPlatform::NowMs()
 {
     return m_clock.Now();
 }
 
-void CQtPlatform::PumpMessages()
+void CQtPlatform::ProcessEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
@@ -85,7 +85,7 @@ void CQtPlatform::PumpMessages()
 void CQtPlatform::WaitForEvents(int timeoutMs)
 {
     if (timeoutMs == 0) {
-        PumpMessages();
+        ProcessEvents();
         return;
     }
     // The wake-up is an event like any other: the wait ends with whichever
@@ -98,10 +98,10 @@ void CQtPlatform::WaitForEvents(int timeoutMs)
         wakeUp.start(timeoutMs);
     }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    PumpMessages();
+    ProcessEvents();
 }
 
-void CQtPlatform::Hold(int ms)
+void CQtPlatform::HoldInput(int ms)
 {
     FlushPaints();
     // Input is held back, but timers and paints go on, so that the

@@ -14,7 +14,7 @@ CKeypad::CKeypad(CPanelState& panel)
 void CKeypad::SoundKey(const CKeyTableRow* key)
 {
     if (key != nullptr)
-        m_panel.platform.PlayClipAsync(key->toneClip);
+        m_panel.platform.StartClip(key->toneClip);
 }
 
 void CKeypad::ShowPressed(char character, bool pressed)

@@ -46,14 +46,14 @@ void CScriptPlayer::OnPlay()
 {
     CDialScript& script = m_panel.script;
     if (script.GetName().empty()) {
-        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        m_panel.platform.StartClip(Clip::Refusal);
         m_panel.statusText = "No Script Loaded";
         m_panel.displayText.clear();
         m_modes.RefreshPanel();
         return;
     }
     if (script.GetLineCount() == 0) {
-        m_panel.platform.PlayClipAsync(Clip::Refusal);
+        m_panel.platform.StartClip(Clip::Refusal);
         script.SetName(std::string());
         m_panel.statusText = "This Script is Empty";
         m_panel.displayText.clear();
@@ -70,7 +70,7 @@ void CScriptPlayer::OnPlay()
     m_panel.counterText = "000";
     m_panel.statusText = "...";
     m_modes.RefreshPanel();
-    m_panel.platform.PumpMessages();
+    m_panel.platform.ProcessEvents();
 
     Run run;
     run.lastPosition = script.GetLineCount() - 1;
@@ -107,7 +107,7 @@ void CScriptPlayer::OnPlay()
                 PlayWave(run, *path);
             } else {
                 // A mistyped name must not look like a complete run.
-                m_panel.platform.PlayClipAsync(Clip::Refusal);
+                m_panel.platform.StartClip(Clip::Refusal);
                 m_panel.statusText = SoundNotFound;
                 run.abort = true;
             }
@@ -140,7 +140,7 @@ void CScriptPlayer::Dial(Run& run, const std::string& text)
 {
     // Frame 10 lies beyond the flash clip: the lamp shows its last frame.
     m_modes.ShowStill(*m_panel.controls.activityLight, Clip::LampFlash, 10);
-    m_panel.platform.PumpMessages();
+    m_panel.platform.ProcessEvents();
     if (Stopped(run))
         return;
     // The keys of one line sound back to back, each button drawn pressed
@@ -190,10 +190,10 @@ void CScriptPlayer::Wait(Run& run, const std::string& text)
     CPlatform& platform = m_panel.platform;
     const std::int32_t length = CScriptLine::WaitMs(text);
     std::int32_t remaining = length;
-    std::uint32_t deadline = platform.TimeGetTime() + static_cast<std::uint32_t>(length);
+    std::uint32_t deadline = platform.NowMs() + static_cast<std::uint32_t>(length);
     m_modes.PlayForever(*m_panel.controls.activityLight, Clip::LampCycle);
     m_modes.RefreshPanel();
-    platform.PumpMessages();
+    platform.ProcessEvents();
     // Whether the countdown stood still since the previous pass. The mode
     // changes only in handlers, which run as the blocking wait between two
     // passes ends, so the time of that wait belongs to the mode seen before
@@ -203,7 +203,7 @@ void CScriptPlayer::Wait(Run& run, const std::string& text)
     for (;;) {
         if (TakeStopOrRepeat(run))
             break;
-        const std::uint32_t now = platform.TimeGetTime();
+        const std::uint32_t now = platform.NowMs();
         if (stoodStill)
             deadline = now + static_cast<std::uint32_t>(remaining);
         else
@@ -230,7 +230,7 @@ void CScriptPlayer::Pause(Run& run)
     c.pause->setEnabled(true);
     c.repeat->setEnabled(true);
     m_commands.OnPause();
-    m_panel.platform.PumpMessages();
+    m_panel.platform.ProcessEvents();
     for (;;) {
         if (TakeStopOrRepeat(run))
             break;
@@ -269,7 +269,7 @@ void CScriptPlayer::PlayWave(Run& run, const std::string& path)
     CPlatform& platform = m_panel.platform;
     // As at a wait: STOP, PAUSE and REPEAT are live while the sound plays.
     m_modes.RefreshPanel();
-    platform.PumpMessages();
+    platform.ProcessEvents();
     std::int32_t lengthMs = -1; // known once the sound has started
     std::int32_t fromMs = 0; // where the sound starts, or resumes after a pause
     std::uint32_t endsAt = 0;
@@ -279,7 +279,7 @@ void CScriptPlayer::PlayWave(Run& run, const std::string& path)
             platform.StopWaveFile();
             break;
         }
-        const std::uint32_t now = platform.TimeGetTime();
+        const std::uint32_t now = platform.NowMs();
         if (m_panel.script.GetMode() == ModePaused) {
             if (sounding) {
                 // PAUSE's own clip has cut the sound already; it resumes

@@ -29,7 +29,7 @@ void CCaptionStatic::OnLButtonDown(const QPoint& globalPosition)
     switch (m_controlId) {
     case CloseArea:
         // The sound is heard to its end before the panel goes away.
-        m_platform.PlayClipSync(Clip::CloseBlips);
+        m_platform.PlayClip(Clip::CloseBlips);
         window()->close();
         break;
     case DragBar:

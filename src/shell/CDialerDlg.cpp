@@ -268,8 +268,8 @@ void CDialerDlg::OnInitDialog()
     c.display->setTextMargins(0, 0, 0, 0);
     m_panel.counterText = "000";
 
-    m_platform.AnimStop(*c.modeBanner);
-    m_platform.AnimOpen(*c.modeBanner, 0);
+    m_platform.StopAnimation(*c.modeBanner);
+    m_platform.OpenAnimation(*c.modeBanner, 0);
     m_modes.PlayForever(*c.modeBanner, Clip::BannerReady);
     m_modes.ShowStill(*c.activityLight, Clip::LampCycle, 16);
     m_modes.ShowStill(*c.introReel, Clip::IntroReel, 0);
@@ -453,13 +453,13 @@ void CDialerDlg::OnIntro()
     c.pause->setEnabled(true);
     c.repeat->setEnabled(true);
     m_panel.PushTexts();
-    m_platform.AnimPlay(*c.introReel, 0, CPanelModes::LastFrame, 1);
-    m_platform.PlayClipAsync(Clip::IntroBlips);
+    m_platform.PlayAnimation(*c.introReel, 0, CPanelModes::LastFrame, 1);
+    m_platform.StartClip(Clip::IntroBlips);
     // The keys light up along the rows, alternately left to right and right
     // to left; input waits meanwhile, but Escape closes the panel.
     for (const char character : std::string_view("123654789#0*")) {
         m_keypad.ShowPressed(character, true);
-        m_platform.Hold(100);
+        m_platform.HoldInput(100);
         m_keypad.ShowPressed(character, false);
         if (m_panel.closing) {
             m_introRunning = false;
@@ -483,7 +483,7 @@ void CDialerDlg::OnIntro()
 void CDialerDlg::EndIntro()
 {
     CPanelControls& c = m_panel.controls;
-    m_platform.AnimOpen(*c.introReel, 0);
+    m_platform.OpenAnimation(*c.introReel, 0);
     c.introReel->setVisible(false);
     m_panel.statusText = "Load / Record Script";
     c.display->setEnabled(true);

@@ -6,15 +6,15 @@
 // animates or waits: the document when it only loads and saves.
 class CSilentPlatform : public CPlatform {
 public:
-    void PlayClipAsync(int) override { }
-    void PlayClipSync(int) override { }
+    void StartClip(int) override { }
+    void PlayClip(int) override { }
     void PlayWaveFileSync(const std::string&) override { }
-    void MessageBeep() override { }
-    void AnimOpen(CAnimateCtrl&, int) override { }
-    void AnimPlay(CAnimateCtrl&, int, int, int) override { }
-    void AnimStop(CAnimateCtrl&) override { }
-    std::uint32_t TimeGetTime() override { return 0; }
-    void PumpMessages() override { }
+    void Beep() override { }
+    void OpenAnimation(CAnimateCtrl&, int) override { }
+    void PlayAnimation(CAnimateCtrl&, int, int, int) override { }
+    void StopAnimation(CAnimateCtrl&) override { }
+    std::uint32_t NowMs() override { return 0; }
+    void ProcessEvents() override { }
     void WaitForEvents(int) override { }
-    void Hold(int) override { }
+    void HoldInput(int) override { }
 };

@@ -29,7 +29,7 @@ void CFakePlatform::Advance(std::uint32_t ms)
 
 void CFakePlatform::At(std::uint32_t ms, std::function<void()> action, bool closeRequest)
 {
-    const auto ahead = static_cast<std::int32_t>(ms - TimeGetTime());
+    const auto ahead = static_cast<std::int32_t>(ms - NowMs());
     const std::int64_t due = ahead > 0 ? (m_nowNs / NsPerMs + ahead) * NsPerMs : m_nowNs;
     m_actions.emplace(due, Action{std::move(action), closeRequest});
 }
@@ -41,12 +41,12 @@ void CFakePlatform::Log(const QString& sound)
     m_waveEndNs = 0; // every sound cuts off a wave file
 }
 
-void CFakePlatform::PlayClipAsync(int clip)
+void CFakePlatform::StartClip(int clip)
 {
     Log(QString::number(clip));
 }
 
-void CFakePlatform::PlayClipSync(int clip)
+void CFakePlatform::PlayClip(int clip)
 {
     Log(QStringLiteral("s%1").arg(clip));
     if (onBlock)
@@ -57,10 +57,10 @@ void CFakePlatform::PlayClipSync(int clip)
 void CFakePlatform::SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey)
 {
     for (std::size_t key = 0; key < toneClips.size() && onKey(key, true); ++key) {
-        PlayClipSync(toneClips[key]);
+        PlayClip(toneClips[key]);
         if (!onKey(key, false))
             return;
-        Hold(KeyGapMs);
+        HoldInput(KeyGapMs);
     }
 }
 
@@ -91,26 +91,26 @@ void CFakePlatform::StopWaveFile()
         Log(QStringLiteral("stop file"));
 }
 
-void CFakePlatform::MessageBeep()
+void CFakePlatform::Beep()
 {
     // The desktop's alert cuts no sound of the program.
     sounds << QStringLiteral("beep");
     soundTimes.push_back(Now());
 }
 
-void CFakePlatform::AnimOpen(CAnimateCtrl& control, int clip)
+void CFakePlatform::OpenAnimation(CAnimateCtrl& control, int clip)
 {
     Adopt(control);
     control.Open(clip);
 }
 
-void CFakePlatform::AnimPlay(CAnimateCtrl& control, int from, int to, int repeat)
+void CFakePlatform::PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat)
 {
     Adopt(control);
     control.Play(from, to, repeat);
 }
 
-void CFakePlatform::AnimStop(CAnimateCtrl& control)
+void CFakePlatform::StopAnimation(CAnimateCtrl& control)
 {
     control.Stop();
 }
@@ -123,12 +123,12 @@ void CFakePlatform::Adopt(CAnimateCtrl& control)
     m_controls.emplace_back(&control);
 }
 
-std::uint32_t CFakePlatform::TimeGetTime()
+std::uint32_t CFakePlatform::NowMs()
 {
     return static_cast<std::uint32_t>(m_nowNs / NsPerMs);
 }
 
-void CFakePlatform::PumpMessages()
+void CFakePlatform::ProcessEvents()
 {
     RunDueActions();
     QCoreApplication::processEvents();
@@ -150,7 +150,7 @@ void CFakePlatform::WaitForEvents(int timeoutMs)
     QCoreApplication::processEvents();
 }
 
-void CFakePlatform::Hold(int ms)
+void CFakePlatform::HoldInput(int ms)
 {
     if (onBlock)
         onBlock(QStringLiteral("hold %1").arg(ms));

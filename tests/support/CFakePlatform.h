@@ -53,20 +53,20 @@ public:
     std::function<void(const QString& what)> onBlock;
     int waits = 0;
 
-    void PlayClipAsync(int clip) override;
-    void PlayClipSync(int clip) override;
+    void StartClip(int clip) override;
+    void PlayClip(int clip) override;
     void SoundDialLine(const std::vector<int>& toneClips, const DialKeyEvent& onKey) override;
     bool StartWaveFile(const std::string& path, int fromMs) override;
     int WaveFileRemainingMs() override;
     void StopWaveFile() override;
-    void MessageBeep() override;
-    void AnimOpen(CAnimateCtrl& control, int clip) override;
-    void AnimPlay(CAnimateCtrl& control, int from, int to, int repeat) override;
-    void AnimStop(CAnimateCtrl& control) override;
-    std::uint32_t TimeGetTime() override;
-    void PumpMessages() override;
+    void Beep() override;
+    void OpenAnimation(CAnimateCtrl& control, int clip) override;
+    void PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat) override;
+    void StopAnimation(CAnimateCtrl& control) override;
+    std::uint32_t NowMs() override;
+    void ProcessEvents() override;
     void WaitForEvents(int timeoutMs) override;
-    void Hold(int ms) override;
+    void HoldInput(int ms) override;
 
 private:
     static constexpr std::int64_t NsPerMs = 1'000'000;

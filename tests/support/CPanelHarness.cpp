@@ -57,7 +57,7 @@ CPanelHarness::CPanelHarness(Start start, bool scriptFolder)
         return;
     // The mouse moves after the twelve flashes, twice: a move to where the
     // pointer already rests (an earlier panel left it there) makes no event.
-    platform.At(platform.TimeGetTime() + 3200, [this] {
+    platform.At(platform.NowMs() + 3200, [this] {
         QTest::mouseMove(m_dialog.get(), QPoint(41, 301));
         QTest::mouseMove(m_dialog.get(), QPoint(40, 300));
     });
