@@ -221,7 +221,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(int, position);
         CPlayback playback(script);
-        QTEST(QString::fromStdString(playback.panel.Dialog().Player().LinePreview(position)), "preview");
+        QTEST(QString::fromStdString(CScriptPlayer::LinePreview(playback.panel.Script(), position)), "preview");
     }
 
     // STOP, PAUSE, REPEAT and the keys at virtual times during the lines
