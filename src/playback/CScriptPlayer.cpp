@@ -223,9 +223,15 @@ void CScriptPlayer::PlayWave(Run& run, const std::string& path)
             continue;
         }
         if (!sounding) {
-            // A file that exists but cannot be sounded is passed over.
-            if ((lengthMs >= 0 && fromMs >= lengthMs) || !m_platform.StartWaveFile(path, fromMs))
+            if (lengthMs >= 0 && fromMs >= lengthMs)
                 break;
+            // A file that exists but cannot be read or decoded cannot be
+            // played either: like a missing one, it must not pass for a
+            // complete run.
+            if (!m_platform.StartWaveFile(path, fromMs)) {
+                run.end = Outcome::SoundNotFound;
+                break;
+            }
             sounding = true;
         }
         const int remaining = m_platform.WaveFileRemainingMs();

@@ -57,7 +57,8 @@ private:
     void Pause(Run& run);
     // Sounds the wave file while the host stays live, as a wait whose
     // length is the sound's: PAUSE cuts it and resumes it where it stopped,
-    // STOP, REPEAT and closing cut it for good.
+    // STOP, REPEAT and closing cut it for good. A file the platform cannot
+    // sound ends the playback as SoundNotFound.
     void PlayWave(Run& run, const std::string& path);
     // True, with the end set, once the host asks to stop or close.
     static bool Stopped(Run& run);
