@@ -44,13 +44,11 @@ void CDialScript::Clear()
     m_digits.clear();
     m_name.clear();
     m_writeIndex = 0;
-    m_mode = ModeIdle;
 }
 
 bool CDialScript::NewRecording()
 {
     Clear();
-    m_mode = ModeRecording;
     m_name = DefaultName;
     return true;
 }

@@ -1,27 +1,14 @@
 #pragma once
 
-// The panel: a frameless window painted with the face of a handset, over
-// which the controls of the panel layout sit. It owns the one script
-// document and the parts that drive the panel, and only routes events to
-// them:
-//  - CDialScript holds the script, its files, the recorder and the mode;
-//  - CPanelState holds the controls and the four panel texts;
-//  - CPanelModes gives the panel the look of the current mode;
-//  - CKeypad sounds, sends and enables the twelve keys;
-//  - CPanelCommands carries out every button and key but PLAY, including
-//    the keyboard handling that sees each key press first;
-//  - CPanelPlayback starts PLAY and presents the playback that its
-//    CScriptPlayer runs inside the click handler.
-// The window itself paints the face, offers the system menu with the About
-// box, moves with the mouse where no window manager moves it, and runs the
-// opening sequence once it is on the screen.
+// The panel window: frameless, painted with the face of a handset, over
+// which the controls of the panel layout sit. It builds the controls, owns
+// the script document and the panel controller (see CPanelController.h for
+// how the parts fit) and routes events to it. It also offers the window
+// menu with the About box, moves with the mouse where no window manager
+// moves it, and runs the opening sequence once it is on the screen.
 
 #include "document/CDialScript.h"
-#include "panel/CPanelCommands.h"
-#include "panel/CPanelModes.h"
-#include "panel/CPanelPlayback.h"
-#include "panel/CPanelState.h"
-#include "playback/CKeypad.h"
+#include "panel/CPanelController.h"
 #include "shell/CWindowMover.h"
 
 #include <QDialog>
@@ -53,10 +40,7 @@ public:
     ~CDialerDlg() override;
 
     CDialScript& Script() { return m_script; }
-    CPanelState& Panel() { return m_panel; }
-    CPanelModes& Modes() { return m_modes; }
-    CPanelCommands& Commands() { return m_commands; }
-    CPanelPlayback& Playback() { return m_playback; }
+    CPanelController& Controller() { return m_controller; }
     // The control with this id, nullptr for none.
     QWidget* Control(int id) const;
     // Pixels per dialog unit of the dialog font.
@@ -110,11 +94,7 @@ private:
     std::vector<std::pair<int, QWidget*>> m_controlsById;
 
     CDialScript m_script;
-    CPanelState m_panel;
-    CKeypad m_keypad;
-    CPanelModes m_modes;
-    CPanelCommands m_commands;
-    CPanelPlayback m_playback;
+    CPanelController m_controller;
 
     QPixmap m_face;
     QMenu* m_systemMenu = nullptr;
