@@ -8,8 +8,8 @@
 #include "playback/CKeyTable.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CBitmapButton.h"
-#include "shell/CCaptionStatic.h"
 #include "shell/CDialerApp.h"
+#include "shell/CTitleBarArea.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -154,7 +154,7 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
                 edit->setAcceptRichText(false);
                 // Margins of a couple of pixels, as a plain edit field has.
                 edit->document()->setDocumentMargin(2);
-                // A right-click on the text opens the panel's system menu.
+                // A right-click on the text opens the panel's window menu.
                 edit->setContextMenuPolicy(Qt::NoContextMenu);
                 widget = edit;
             } else {
@@ -169,7 +169,7 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
             break;
         case CDialogControl::Static:
             if (control.flags & CDialogControl::Notify)
-                widget = new CCaptionStatic(control.id, m_platform, m_mover, this);
+                widget = new CTitleBarArea(control.id, m_platform, m_mover, this);
             else
                 widget = new QLabel(control.text, this);
             break;
@@ -252,7 +252,7 @@ void CDialerDlg::OnInitDialog()
 {
     const CPanelControls& c = m_controller.Controls();
     m_controller.PushTexts();
-    CreateSystemMenu();
+    CreateWindowMenu();
     setWindowIcon(CMediaCatalogue::Icon());
     setWindowTitle(QStringLiteral("Pelmora"));
     for (QAbstractButton* button : c.keys)
@@ -266,7 +266,7 @@ void CDialerDlg::OnInitDialog()
     m_controller.SetInfoText(CreditsText());
     m_controller.ApplyLook(CPanelLook::Opening);
     CPanelLook::ShowStill(m_platform, *c.introReel, Clip::IntroReel, 0);
-    static_cast<CCaptionStatic*>(c.toggleLamp)->SetPicture(Bitmap::LampSpeaker);
+    static_cast<CTitleBarArea*>(c.toggleLamp)->SetPicture(Bitmap::LampSpeaker);
     m_controller.PushTexts();
 
     m_controller.SetScriptDirectory(CScriptFile::DetectDirectory());
@@ -279,19 +279,19 @@ void CDialerDlg::OnInitDialog()
     c.keys[0]->setFocus(); // DIAL1, the first control in the tab order
 }
 
-void CDialerDlg::CreateSystemMenu()
+void CDialerDlg::CreateWindowMenu()
 {
     // The window manager gives a frameless window no menu of its own.
-    m_systemMenu = new QMenu(this);
-    QAction* move = m_systemMenu->addAction(QStringLiteral("&Move"));
-    move->setData(ScMove);
+    m_windowMenu = new QMenu(this);
+    QAction* move = m_windowMenu->addAction(QStringLiteral("&Move"));
+    move->setData(static_cast<int>(WindowCommand::Move));
     move->setEnabled(CWindowMover::CanMoveFromMenu(QGuiApplication::platformName()));
-    m_systemMenu->addAction(QStringLiteral("Mi&nimize"))->setData(ScMinimize);
-    m_systemMenu->addAction(QStringLiteral("&Close"))->setData(ScClose);
+    m_windowMenu->addAction(QStringLiteral("Mi&nimize"))->setData(static_cast<int>(WindowCommand::Minimize));
+    m_windowMenu->addAction(QStringLiteral("&Close"))->setData(static_cast<int>(WindowCommand::Close));
     const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);
     if (!about.isEmpty()) {
-        m_systemMenu->addSeparator();
-        m_systemMenu->addAction(QString::fromLocal8Bit(about))->setData(IdmAboutBox);
+        m_windowMenu->addSeparator();
+        m_windowMenu->addAction(QString::fromLocal8Bit(about))->setData(static_cast<int>(WindowCommand::About));
     }
 }
 
@@ -343,7 +343,7 @@ bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
         if (key.modifiers().testFlag(Qt::AltModifier)) {
             if (key.key() != Qt::Key_Space)
                 return false;
-            ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+            ShowWindowMenu(mapToGlobal(QPoint(0, 0)));
             return true;
         }
         // The opening sequence dispatches keys without the panel's handling:
@@ -377,34 +377,29 @@ void CDialerDlg::paintEvent(QPaintEvent*)
 
 void CDialerDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    ShowSystemMenu(event->globalPos());
+    ShowWindowMenu(event->globalPos());
 }
 
-void CDialerDlg::ShowSystemMenu(const QPoint& globalPosition)
+void CDialerDlg::ShowWindowMenu(const QPoint& globalPosition)
 {
-    if (const QAction* chosen = m_systemMenu->exec(globalPosition))
-        OnSysCommand(chosen->data().toInt());
+    if (const QAction* chosen = m_windowMenu->exec(globalPosition))
+        RunWindowCommand(static_cast<WindowCommand>(chosen->data().toInt()));
 }
 
-void CDialerDlg::OnSysCommand(int command)
+void CDialerDlg::RunWindowCommand(WindowCommand command)
 {
-    switch (command & 0xFFF0) {
-    case IdmAboutBox:
+    switch (command) {
+    case WindowCommand::About:
         runAboutBox();
         break;
-    case ScMove:
+    case WindowCommand::Move:
         m_mover.BeginMenuMove(QCursor::pos());
         break;
-    case ScMinimize:
+    case WindowCommand::Minimize:
         showMinimized();
         break;
-    case ScRestore:
-        showNormal();
-        break;
-    case ScClose:
+    case WindowCommand::Close:
         close();
-        break;
-    default:
         break;
     }
 }

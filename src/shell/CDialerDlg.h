@@ -27,12 +27,8 @@ class CDialerDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Commands of the system menu.
-    static constexpr int IdmAboutBox = 0x0010;
-    static constexpr int ScMove = 0xF010;
-    static constexpr int ScMinimize = 0xF020;
-    static constexpr int ScClose = 0xF060;
-    static constexpr int ScRestore = 0xF120;
+    // The commands of the window menu; each menu action carries its own.
+    enum class WindowCommand { About, Move, Minimize, Close };
 
     // layout is the panel layout with the point size the display check
     // chose for the dialog font.
@@ -43,8 +39,6 @@ public:
     CPanelController& Controller() { return m_controller; }
     // The control with this id, nullptr for none.
     QWidget* Control(int id) const;
-    // Pixels per dialog unit of the dialog font.
-    double DialogUnit() const { return m_unit; }
 
     // The opening sequence. It runs once, from the event loop, after the
     // panel has first been painted on the screen; tests may turn it off
@@ -55,14 +49,11 @@ public:
     // Whether the opening sequence waits for the first mouse movement.
     bool WaitingForMouse() const { return m_waitingForMouse; }
 
-    // The system menu: Move, Minimize, Close, a separator and the About
-    // item. Each entry carries its command id as its data.
-    QMenu* SystemMenu() const { return m_systemMenu; }
-    void ShowSystemMenu(const QPoint& globalPosition);
-    // A command of the system menu (or of the window system): ids 0x0010 to
-    // 0x001F open the About box, the others move, minimise, restore or
-    // close the panel.
-    void OnSysCommand(int command);
+    // The window menu, which the window manager gives no frameless window:
+    // Move, Minimize, Close, a separator and the About item.
+    QMenu* WindowMenu() const { return m_windowMenu; }
+    void ShowWindowMenu(const QPoint& globalPosition);
+    void RunWindowCommand(WindowCommand command);
     // Opens the About box modally; replaceable so that tests can count it.
     std::function<void()> runAboutBox;
     CWindowMover& Mover() { return m_mover; }
@@ -82,7 +73,7 @@ private:
     void SetUpFonts();
     void SetUpColours();
     void ConnectControls();
-    void CreateSystemMenu();
+    void CreateWindowMenu();
     // The last steps of the opening sequence, once the mouse has moved.
     void EndIntro();
     bool IsKeyForPanel(QObject* watched) const;
@@ -97,7 +88,7 @@ private:
     CPanelController m_controller;
 
     QPixmap m_face;
-    QMenu* m_systemMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
     // Set by the initialisation until the first paint posts the sequence.
     bool m_introDue = false;
     bool m_introRunning = false;
