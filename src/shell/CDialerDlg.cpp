@@ -116,77 +116,75 @@ QWidget* CDialerDlg::Control(int id) const
     return nullptr;
 }
 
+QWidget* CDialerDlg::CreateWidget(const CDialogControl& control)
+{
+    switch (control.kind) {
+    case CDialogControl::Button: {
+        auto* button = new CBitmapButton(control.id, this);
+        button->setText(control.text);
+        return button;
+    }
+    case CDialogControl::ListBox: {
+        auto* list = new QListWidget(this);
+        list->setFrameShape(QFrame::NoFrame);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setUniformItemSizes(true);
+        // A list outside the tab order (the script list) takes the focus
+        // only from a click or from the program.
+        if (!(control.flags & CDialogControl::TabStop))
+            list->setFocusPolicy(Qt::ClickFocus);
+        return list;
+    }
+    case CDialogControl::Edit: {
+        if (control.flags & CDialogControl::MultiLine) {
+            auto* edit = new QTextEdit(this);
+            edit->setFrameShape(QFrame::NoFrame);
+            edit->setReadOnly(true);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            // Lines wider than the field (the help text has some) wrap at
+            // word boundaries: without a caret or scroll bar they could not
+            // be scrolled into view. The wheel scrolls.
+            edit->setLineWrapMode(QTextEdit::WidgetWidth);
+            edit->setAcceptRichText(false);
+            // Margins of a couple of pixels, as a plain edit field has.
+            edit->document()->setDocumentMargin(2);
+            // A right-click on the text opens the panel's window menu.
+            edit->setContextMenuPolicy(Qt::NoContextMenu);
+            return edit;
+        }
+        auto* display = new CNameEdit(m_platform, this);
+        display->setFrame(false);
+        display->setReadOnly(true);
+        return display;
+    }
+    case CDialogControl::Animation:
+        return new CAnimateCtrl(this);
+    case CDialogControl::Static:
+        if (control.flags & CDialogControl::Notify)
+            return new CTitleBarArea(control.id, m_platform, m_mover, this);
+        return new QLabel(control.text, this);
+    case CDialogControl::IconStatic:
+        break;
+    }
+    return nullptr;
+}
+
 CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
 {
     setFont(m_dialogFont);
-    CPanelControls c;
     // Created in layout order, which is also the tab order.
     for (const CDialogControl& control : layout.controls) {
-        QWidget* widget = nullptr;
-        switch (control.kind) {
-        case CDialogControl::Button: {
-            auto* button = new CBitmapButton(control.id, this);
-            button->setText(control.text);
-            widget = button;
-            break;
+        if (QWidget* widget = CreateWidget(control)) {
+            widget->setGeometry(ToPixels(control));
+            widget->setVisible(control.flags & CDialogControl::Visible);
+            m_controlsById.emplace_back(control.id, widget);
         }
-        case CDialogControl::ListBox: {
-            auto* list = new QListWidget(this);
-            list->setFrameShape(QFrame::NoFrame);
-            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            list->setSelectionMode(QAbstractItemView::SingleSelection);
-            list->setUniformItemSizes(true);
-            widget = list;
-            break;
-        }
-        case CDialogControl::Edit:
-            if (control.flags & CDialogControl::MultiLine) {
-                auto* edit = new QTextEdit(this);
-                edit->setFrameShape(QFrame::NoFrame);
-                edit->setReadOnly(true);
-                edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                // Lines wider than the field (the help text has some) wrap
-                // at word boundaries: without a caret or scroll bar they
-                // could not be scrolled into view. The wheel scrolls.
-                edit->setLineWrapMode(QTextEdit::WidgetWidth);
-                edit->setAcceptRichText(false);
-                // Margins of a couple of pixels, as a plain edit field has.
-                edit->document()->setDocumentMargin(2);
-                // A right-click on the text opens the panel's window menu.
-                edit->setContextMenuPolicy(Qt::NoContextMenu);
-                widget = edit;
-            } else {
-                auto* edit = new CNameEdit(m_platform, this);
-                edit->setFrame(false);
-                edit->setReadOnly(true);
-                widget = edit;
-            }
-            break;
-        case CDialogControl::Animation:
-            widget = new CAnimateCtrl(this);
-            break;
-        case CDialogControl::Static:
-            if (control.flags & CDialogControl::Notify)
-                widget = new CTitleBarArea(control.id, m_platform, m_mover, this);
-            else
-                widget = new QLabel(control.text, this);
-            break;
-        case CDialogControl::IconStatic:
-            break;
-        }
-        if (widget == nullptr)
-            continue;
-        widget->setGeometry(ToPixels(control));
-        widget->setVisible(control.flags & CDialogControl::Visible);
-        // A list outside the tab order (the script list) takes the focus
-        // only from a click or from the program.
-        if (control.kind == CDialogControl::ListBox && !(control.flags & CDialogControl::TabStop))
-            widget->setFocusPolicy(Qt::ClickFocus);
-        m_controlsById.emplace_back(control.id, widget);
     }
 
+    CPanelControls c;
     const auto button = [this](int id) { return static_cast<QAbstractButton*>(Control(id)); };
     c.play = button(ControlId::Play);
     c.rec = button(ControlId::Rec);

@@ -69,6 +69,8 @@ protected:
 private:
     void OnInitDialog();
     CPanelControls CreateControls(const CDialogLayout& layout);
+    // The widget of one control of the layout, nullptr for none.
+    QWidget* CreateWidget(const CDialogControl& control);
     QRect ToPixels(const CDialogControl& control) const;
     void SetUpFonts();
     void SetUpColours();
