@@ -34,11 +34,10 @@ void CDialScript::Clear()
     m_writeIndex = 0;
 }
 
-bool CDialScript::NewRecording()
+void CDialScript::NewRecording()
 {
     Clear();
     m_name = DefaultName;
-    return true;
 }
 
 void CDialScript::StartTiming()

@@ -26,7 +26,7 @@ public:
     // script directory and the timing stay.
     void Clear();
     // Clear, then a recording starts under the name "noname".
-    bool NewRecording();
+    void NewRecording();
     // Records one key ('0'-'9', '*', '#') or, for EndMarker, closes the
     // recording and stores the pending dial line. Returns false when the
     // key brought the line count to LineLimit: the recording is full and
