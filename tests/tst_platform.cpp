@@ -122,8 +122,9 @@ private slots:
             QVERIFY(first - start < 20);
             const double took = TimedMs([&] { WaitLoop(platform, 100); });
             const std::uint32_t elapsed = platform.NowMs() - first;
-            QVERIFY2(
-                elapsed >= 100 && elapsed < 400 && std::abs(took - elapsed) <= 2, qPrintable(QString::number(took)));
+            // A clock that broke at the wrap would be off by about 2^32 ms;
+            // the slack is for a busy machine.
+            QVERIFY2(elapsed >= 100 && std::abs(took - elapsed) <= 20, qPrintable(QString::number(took)));
         }
     }
 
