@@ -83,7 +83,8 @@ public:
 
     // The keys the script sent ("12"), keys the user sounded ("[5]"), wave
     // files ("{./script/menu.wav}", resumed: "{./script/menu.wav from 99}")
-    // and the clips of STOP ("<stop>") and of an error ("<error>").
+    // and the clips of STOP ("<stop>"), of an error ("<error>") and of a key
+    // without a meaning ("<no>").
     QString Sounds() const
     {
         QString sounds;
@@ -93,8 +94,8 @@ public:
                 sounds += '{' + sound.mid(5) + '}';
             else if (key != nullptr)
                 sounds += sound.startsWith('s') ? QString(key->character) : QStringLiteral("[%1]").arg(key->character);
-            else if (sound == "248" || sound == "252")
-                sounds += sound == "248" ? "<stop>" : "<error>";
+            else if (sound == "248" || sound == "252" || sound == "267")
+                sounds += sound == "248" ? "<stop>" : sound == "252" ? "<error>" : "<no>";
         }
         return sounds;
     }
