@@ -8,7 +8,9 @@ class CSilentPlatform : public CPlatform {
 public:
     void PlayClipAsync(int) override { }
     void PlayClipSync(int) override { }
-    void PlayWaveFileSync(const std::string&) override { }
+    bool StartWaveFile(const std::string&, int) override { return false; }
+    int WaveFileRemainingMs() override { return 0; }
+    void StopWaveFile() override { }
     void MessageBeep() override { }
     void AnimOpen(CAnimateCtrl&, int) override { }
     void AnimPlay(CAnimateCtrl&, int, int, int) override { }
