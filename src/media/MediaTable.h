@@ -126,8 +126,12 @@ constexpr const ButtonFaceSpec* FindButtonFace(std::string_view caption)
     return nullptr;
 }
 
-// Where each medium lies below the resource root ":/media/" (and below the
-// generator's output directory).
+// The resource directory the media are embedded in: a medium at PATH below
+// it is read as ":/media/PATH".
+inline constexpr QLatin1String ResourcePrefix("/media");
+
+// Where each medium lies below ResourcePrefix (and below the generator's
+// output directory).
 inline QString SoundPath(int clip)
 {
     return QStringLiteral("sound/%1.wav").arg(clip);

@@ -108,11 +108,16 @@ std::map<QString, QByteArray> CMediaSet::Files() const
         files[MediaTable::ButtonFacePath(face.caption, face.letter)] = EncodePng(face.image);
     for (const auto& [size, image] : m_icons)
         files[MediaTable::IconPath(size)] = EncodePng(image);
-    // Not embedded: the build installs them into the desktop's icon theme.
-    for (const auto& [size, image] : m_themeIcons)
-        files[QStringLiteral("hicolor/%1x%1/apps/pelmora.png").arg(size)] = EncodePng(image);
     for (const auto& [id, text] : m_strings)
         files[MediaTable::StringPath(id)] = text;
+    return files;
+}
+
+std::map<QString, QByteArray> CMediaSet::ThemeIconFiles() const
+{
+    std::map<QString, QByteArray> files;
+    for (const auto& [size, image] : m_themeIcons)
+        files[QStringLiteral("hicolor/%1x%1/apps/pelmora.png").arg(size)] = EncodePng(image);
     return files;
 }
 
