@@ -30,17 +30,12 @@ struct CDialogControl {
         Visible = 0x1,
         TabStop = 0x2,
         Notify = 0x4,
-        Sorted = 0x8,
-        ReadOnly = 0x10,
-        MultiLine = 0x20,
-        Centred = 0x40,
-        DefaultButton = 0x80,
+        MultiLine = 0x8,
     };
     int id = 0;
     Kind kind = Static;
     QString text;
-    std::uint32_t style = 0; // the original window style bits, kept for reference
-    std::uint32_t flags = 0; // StyleFlag bits that matter to us
+    std::uint32_t flags = 0; // StyleFlag bits
     int x = 0;
     int y = 0;
     int width = 0;
