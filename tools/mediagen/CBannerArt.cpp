@@ -193,6 +193,7 @@ std::vector<QImage> CBannerArt::Frames(int clip) const
             Frame(play, true, PlayHollow)};
     case Clip::BannerReady: { // the square slides left over nine steps and back
         std::vector<QImage> frames;
+        frames.reserve(18);
         for (int frame = 0; frame < 18; ++frame)
             frames.push_back(ReadyFrame(frame <= 9 ? frame : 18 - frame));
         return frames;
