@@ -8,11 +8,10 @@
 
 namespace {
 
-// The embedded media lie below this resource root, each at its MediaTable
-// path.
+// Where a medium at a MediaTable path is embedded.
 QString ResourcePath(const QString& path)
 {
-    return QStringLiteral(":/media/") + path;
+    return QStringLiteral(":%1/%2").arg(MediaTable::ResourcePrefix, path);
 }
 
 QByteArray ReadResource(const QString& path)

@@ -13,7 +13,7 @@
 
 // One animation clip: its frames side by side in one strip, left to right.
 // The two-colour clips come as 8-bit indexed images whose palette holds just
-// their two colours; the opening drawing (245) in full colour.
+// their two colours; the opening drawing (Clip::IntroReel) in full colour.
 struct CAnimationClip {
     QImage strip;
     QSize frameSize;
@@ -30,17 +30,12 @@ struct CDialogControl {
         Visible = 0x1,
         TabStop = 0x2,
         Notify = 0x4,
-        Sorted = 0x8,
-        ReadOnly = 0x10,
-        MultiLine = 0x20,
-        Centred = 0x40,
-        DefaultButton = 0x80,
+        MultiLine = 0x8,
     };
     int id = 0;
     Kind kind = Static;
     QString text;
-    std::uint32_t style = 0; // the original window style bits, kept for reference
-    std::uint32_t flags = 0; // StyleFlag bits that matter to us
+    std::uint32_t flags = 0; // StyleFlag bits
     int x = 0;
     int y = 0;
     int width = 0;
@@ -75,14 +70,15 @@ public:
     // An animation clip, or nullptr for a number that is not one.
     static const CAnimationClip* AnimationClip(int clip);
 
-    // Bitmaps 168, 189 and 190; a null image for any other number.
+    // The face and the toggle lamp pictures (Bitmap::...); a null image for
+    // any other number.
     static QImage Bitmap(int id);
     // A button face: caption ("DIAL1", "PLAY", ...) and letter 'U', 'D', 'F'
     // or 'X'. A null image when that face does not exist.
     static QImage ButtonFace(const QString& caption, char letter);
-    // Icon 128 with its 32 x 32 and 16 x 16 images.
+    // Icon Bitmap::Icon with its 32 x 32 and 16 x 16 images.
     static QIcon Icon();
-    // One image of icon 128, 32 or 16 pixels square; a null image for any
+    // One image of that icon, 32 or 16 pixels square; a null image for any
     // other size.
     static QImage IconImage(int size);
 
@@ -90,6 +86,7 @@ public:
     static const CDialogLayout& PanelLayout();
     static const CDialogLayout& AboutLayout();
 
-    // String resources 101 and 102, as 8-bit bytes; empty for other numbers.
+    // The string resources (Strings::...), as 8-bit bytes; empty for other
+    // numbers.
     static QByteArray String(int id);
 };

@@ -2,7 +2,10 @@
 
 // Resource numbers of the embedded media and the control ids of the panel
 // layout. They are part of every interface that sounds a clip, drives an
-// animation or finds a control, so code names them here.
+// animation or finds a control, so code names them here. This is the one
+// place a medium's number is written: MediaTable.h describes each medium by
+// these names, and the build embeds what the media generator writes from
+// that table.
 namespace Clip {
 // Key tones (the key table maps keys to them; the numbers are out of order).
 constexpr int Tone9 = 192;
@@ -29,23 +32,23 @@ constexpr int ConfirmBuzz = 265; // script saved or loaded (played to its end)
 constexpr int Chime = 266; // file choice, help text, name entry
 constexpr int NoFunction = 267; // a key without a meaning while idle
 
-// Animation clips.
-constexpr int BannerRecord = 170; // 77 x 15, 4 frames at 1/s
-constexpr int BannerPlay = 176; // 77 x 15, 4 frames at 1/s
-constexpr int BannerReady = 186; // 77 x 15, 18 frames at 1/s
-constexpr int BannerPause = 188; // 77 x 15, 2 frames at 1/s
-constexpr int BannerStills = 264; // 77 x 15, 7 stills: REPEAT, ERROR x2, LOAD x2, SAVE x2
-constexpr int BannerHelp = 268; // 77 x 15, 1 frame
-constexpr int LampFlash = 242; // 15 x 15, 10 frames at 5/s
-constexpr int LampCycle = 244; // 15 x 15, 16 frames at 1/s
-constexpr int IntroReel = 245; // 116 x 75, 15 frames at 15/s
+// Animation clips (their frame sizes, counts and rates are in MediaTable.h).
+constexpr int BannerRecord = 170;
+constexpr int BannerPlay = 176;
+constexpr int BannerReady = 186;
+constexpr int BannerPause = 188;
+constexpr int BannerStills = 264; // stills: REPEAT, ERROR x2, LOAD x2, SAVE x2
+constexpr int BannerHelp = 268;
+constexpr int LampFlash = 242;
+constexpr int LampCycle = 244;
+constexpr int IntroReel = 245;
 } // namespace Clip
 
 namespace Bitmap {
 constexpr int Face = 168; // 182 x 449, painted under the panel's controls
 constexpr int LampBox = 189; // 20 x 15, toggle lamp on
 constexpr int LampSpeaker = 190; // 20 x 15, toggle lamp off (the start)
-constexpr int Icon = 128; // 32 x 32 and 16 x 16
+constexpr int Icon = 128; // in the sizes of MediaTable::IconSizes
 } // namespace Bitmap
 
 namespace Strings {

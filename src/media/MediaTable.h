@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/MediaIds.h"
+
 #include <QString>
 
 #include <array>
@@ -18,30 +20,30 @@ struct SoundClipSpec {
     int samples;
 };
 
-// All 21 sound clips: the twelve key tones, then the nine effect sounds.
-inline constexpr std::array<SoundClipSpec, 21> SoundClips = {{
-    {192, 1155},
-    {193, 1118},
-    {194, 1118},
-    {195, 1118},
-    {196, 1118},
-    {197, 1137},
-    {198, 1137},
-    {199, 1137},
-    {200, 1136},
-    {201, 1137},
-    {246, 1132},
-    {247, 1124},
-    {248, 4113},
-    {249, 2525},
-    {250, 904},
-    {252, 2757},
-    {261, 2973},
-    {262, 2094},
-    {265, 1675},
-    {266, 1119},
-    {267, 1789},
-}};
+// Every sound clip: the twelve key tones, then the effect sounds.
+inline constexpr auto SoundClips = std::to_array<SoundClipSpec>({
+    {Clip::Tone9, 1155},
+    {Clip::Tone1, 1118},
+    {Clip::Tone2, 1118},
+    {Clip::Tone3, 1118},
+    {Clip::Tone4, 1118},
+    {Clip::Tone5, 1137},
+    {Clip::Tone6, 1137},
+    {Clip::Tone7, 1137},
+    {Clip::Tone8, 1136},
+    {Clip::Tone0, 1137},
+    {Clip::ToneHash, 1132},
+    {Clip::ToneStar, 1124},
+    {Clip::StopBeeps, 4113},
+    {Clip::RecordBeeps, 2525},
+    {Clip::PauseBeep, 904},
+    {Clip::Refusal, 2757},
+    {Clip::CloseBlips, 2973},
+    {Clip::IntroBlips, 2094},
+    {Clip::ConfirmBuzz, 1675},
+    {Clip::Chime, 1119},
+    {Clip::NoFunction, 1789},
+});
 
 struct AnimationClipSpec {
     int clip;
@@ -51,27 +53,27 @@ struct AnimationClipSpec {
     int framesPerSecond;
 };
 
-inline constexpr std::array<AnimationClipSpec, 9> AnimationClips = {{
-    {170, 77, 15, 4, 1},
-    {176, 77, 15, 4, 1},
-    {186, 77, 15, 18, 1},
-    {188, 77, 15, 2, 1},
-    {264, 77, 15, 7, 2},
-    {268, 77, 15, 1, 15},
-    {242, 15, 15, 10, 5},
-    {244, 15, 15, 16, 1},
-    {245, 116, 75, 15, 15},
-}};
+inline constexpr auto AnimationClips = std::to_array<AnimationClipSpec>({
+    {Clip::BannerRecord, 77, 15, 4, 1},
+    {Clip::BannerPlay, 77, 15, 4, 1},
+    {Clip::BannerReady, 77, 15, 18, 1},
+    {Clip::BannerPause, 77, 15, 2, 1},
+    {Clip::BannerStills, 77, 15, 7, 2},
+    {Clip::BannerHelp, 77, 15, 1, 15},
+    {Clip::LampFlash, 15, 15, 10, 5},
+    {Clip::LampCycle, 15, 15, 16, 1},
+    {Clip::IntroReel, 116, 75, 15, 15},
+});
 
 // The bitmaps addressed by number (the face and the two toggle lamp pictures).
-inline constexpr std::array<int, 3> Bitmaps = {168, 189, 190};
+inline constexpr auto Bitmaps = std::to_array({Bitmap::Face, Bitmap::LampBox, Bitmap::LampSpeaker});
 
 struct ButtonFaceSpec {
     std::string_view caption;
     std::string_view letters; // the faces that exist, "UD" or "UDX"
 };
 
-inline constexpr std::array<ButtonFaceSpec, 17> ButtonFaces = {{
+inline constexpr auto ButtonFaces = std::to_array<ButtonFaceSpec>({
     {"DIAL1", "UD"},
     {"DIAL2", "UD"},
     {"DIAL3", "UD"},
@@ -89,10 +91,11 @@ inline constexpr std::array<ButtonFaceSpec, 17> ButtonFaces = {{
     {"PAUSE", "UDX"},
     {"STOP", "UDX"},
     {"REPEAT", "UDX"},
-}};
+});
 
-inline constexpr std::array<int, 2> IconSizes = {32, 16};
-inline constexpr std::array<int, 2> Strings = {101, 102};
+// The images of icon Bitmap::Icon, in pixels square.
+inline constexpr auto IconSizes = std::to_array({32, 16});
+inline constexpr auto Strings = std::to_array({::Strings::AboutMenuItem, ::Strings::HelpText});
 
 // The first sound clip, animation clip or button face spec that matches, or
 // nullptr.
@@ -123,8 +126,12 @@ constexpr const ButtonFaceSpec* FindButtonFace(std::string_view caption)
     return nullptr;
 }
 
-// Where each medium lies below the resource root ":/media/" (and below the
-// generator's output directory).
+// The resource directory the media are embedded in: a medium at PATH below
+// it is read as ":/media/PATH".
+inline constexpr QLatin1String ResourcePrefix("/media");
+
+// Where each medium lies below ResourcePrefix (and below the generator's
+// output directory).
 inline QString SoundPath(int clip)
 {
     return QStringLiteral("sound/%1.wav").arg(clip);
@@ -147,7 +154,7 @@ inline QString ButtonFacePath(const QString& caption, char letter)
 
 inline QString IconPath(int size)
 {
-    return QStringLiteral("icon/128-%1.png").arg(size);
+    return QStringLiteral("icon/%1-%2.png").arg(Bitmap::Icon).arg(size);
 }
 
 inline QString StringPath(int id)

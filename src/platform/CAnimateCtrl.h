@@ -40,7 +40,6 @@ public:
 
     // What the control is doing, for its owner and for tests.
     int Clip() const { return m_number; }
-    const CAnimationClip* ClipData() const { return m_clip; }
     bool IsOpen() const { return m_clip != nullptr; }
     int FrameCount() const;
     // The frame on show, -1 when closed.
@@ -56,7 +55,6 @@ public:
     // With external time the control's own timer stays off and playback
     // advances only through AdvanceTime (a virtual clock drives it in tests).
     void SetExternalTime(bool external);
-    bool HasExternalTime() const { return m_externalTime; }
     // Lets ms milliseconds of playback pass.
     void AdvanceTime(double ms);
 

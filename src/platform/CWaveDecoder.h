@@ -23,7 +23,6 @@ public:
         int channels = 0;
 
         std::int64_t Frames() const { return channels > 0 ? std::int64_t(samples.size()) / channels : 0; }
-        double Seconds() const { return rate > 0 ? double(Frames()) / rate : 0.0; }
     };
 
     // Files larger than this are not read at all.

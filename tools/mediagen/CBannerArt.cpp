@@ -1,6 +1,7 @@
 #include "CBannerArt.h"
 
 #include "CPixelCanvas.h"
+#include "media/MediaIds.h"
 
 namespace {
 
@@ -184,21 +185,22 @@ std::vector<QImage> CBannerArt::Frames(int clip) const
     const QString record = QStringLiteral("RECORD");
     const QString play = QStringLiteral("PLAY");
     switch (clip) {
-    case 170: // the label blinks every frame, the symbol changes every second frame
+    case Clip::BannerRecord: // the label blinks every frame, the symbol changes every second frame
         return {Frame(record, false, RecordDot), Frame(record, true, RecordDot), Frame(record, false, RecordRing),
             Frame(record, true, RecordRing)};
-    case 176:
+    case Clip::BannerPlay:
         return {Frame(play, false, PlaySolid), Frame(play, true, PlaySolid), Frame(play, false, PlayHollow),
             Frame(play, true, PlayHollow)};
-    case 186: { // the square slides left over nine steps and back
+    case Clip::BannerReady: { // the square slides left over nine steps and back
         std::vector<QImage> frames;
+        frames.reserve(18);
         for (int frame = 0; frame < 18; ++frame)
             frames.push_back(ReadyFrame(frame <= 9 ? frame : 18 - frame));
         return frames;
     }
-    case 188:
+    case Clip::BannerPause:
         return {Frame(QStringLiteral("PAUSE"), false, PauseBars), Frame(QStringLiteral("PAUSE"), true, PauseBars)};
-    case 264: { // stills shown one at a time
+    case Clip::BannerStills: { // stills shown one at a time
         const QString error = QStringLiteral("ERROR");
         const QString load = QStringLiteral("LOAD");
         const QString save = QStringLiteral("SAVE");
@@ -206,7 +208,7 @@ std::vector<QImage> CBannerArt::Frames(int clip) const
             Frame(error, false, ErrorSign), Frame(load, false, LoadFolder), Frame(load, true, LoadFolder),
             Frame(save, false, SaveDisk), Frame(save, true, SaveDisk)};
     }
-    case 268:
+    case Clip::BannerHelp:
         return {Frame(QStringLiteral("HELP"), false, QuestionMark)};
     default:
         return {};

@@ -16,8 +16,8 @@ class CBannerArt {
 public:
     explicit CBannerArt(const CFontBook& fonts);
 
-    // The frames of banner clip 170, 176, 186, 188, 264 or 268, in order;
-    // empty for any other number.
+    // The frames of a banner clip (Clip::Banner...), in order; empty for
+    // any other number.
     std::vector<QImage> Frames(int clip) const;
 
     // A pixel-art symbol: rows of '#' (blue) and '.' (left as it is).

@@ -140,7 +140,7 @@ QByteArray CClipSynth::EncodeWave(const std::vector<std::int16_t>& samples)
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * blockAlign);
 
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(44 + dataBytes));
+    bytes.reserve(qsizetype(44) + dataBytes);
     bytes.append("RIFF", 4);
     AppendLe32(bytes, 36 + dataBytes);
     bytes.append("WAVEfmt ", 8);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/CMediaCatalogue.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -7,13 +9,13 @@
 #include <vector>
 
 // Builds one sound clip sample by sample: sine partials, noise clicks and
-// crackle are mixed into a buffer of a fixed length at 11025 Hz, then the
-// whole clip is scaled to its peak level and rounded to 16-bit samples.
-// Everything is computed from fixed seeds, so a clip comes out the same on
-// every run.
+// crackle are mixed into a buffer of a fixed length at the catalogue's
+// sample rate, then the whole clip is scaled to its peak level and rounded
+// to 16-bit samples. Everything is computed from fixed seeds, so a clip
+// comes out the same on every run.
 class CClipSynth {
 public:
-    static constexpr int SampleRate = 11025;
+    static constexpr int SampleRate = CMediaCatalogue::SampleRate;
 
     // One sine component: frequency in Hz and relative amplitude.
     struct Partial {
@@ -44,7 +46,7 @@ public:
     // without a click. Scaled to peak (in sample values).
     static std::vector<std::int16_t> DualTone(int samples, double lowHz, double highHz, double peak);
 
-    // RIFF WAVE bytes: PCM, 1 channel, 11025 Hz, 16-bit little-endian.
+    // RIFF WAVE bytes: PCM, 1 channel, SampleRate, 16-bit little-endian.
     static QByteArray EncodeWave(const std::vector<std::int16_t>& samples);
 
 private:

@@ -1,10 +1,14 @@
 #include "CFacePainter.h"
 
 #include "media/CMediaCatalogue.h"
+#include "media/MediaIds.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+
+// The face is drawn around the controls of the panel layout.
+using namespace ControlId;
 
 namespace {
 
@@ -19,20 +23,6 @@ const QColor Engraving(196, 206, 196);
 const QColor Screen(42, 191, 255);
 const QColor ScreenLine(42, 63, 255);
 const QColor Cell(212, 255, 255);
-
-// Control ids of the panel layout.
-constexpr int CloseArea = 1027;
-constexpr int DragBar = 1029;
-constexpr int ToggleLamp = 1030;
-constexpr int ScriptList = 1004;
-constexpr int LineList = 1005;
-constexpr int Display = 1006;
-constexpr int ModeBanner = 1024;
-constexpr int StatusLine = 1025;
-constexpr int InfoText = 1032;
-constexpr int ActivityLight = 1033;
-constexpr int IntroReel = 1034;
-constexpr int LineCounter = 1035;
 
 // Animation controls take their clip's size, not the layout's: the banner
 // shows 77 x 15 clips, the light 15 x 15, the reel 116 x 75; the toggle

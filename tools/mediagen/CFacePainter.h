@@ -8,7 +8,7 @@
 struct CDialogLayout;
 class QPainter;
 
-// Paints the face (bitmap 168), the picture of a telephone handset that the
+// Paints the face (Bitmap::Face), the picture of a telephone handset that the
 // panel shows under its controls. Every feature is placed from the panel
 // layout at 2 pixels per dialog unit, so that each control lands on its
 // place: the screen behind the display, lists and indicators, a light cyan

@@ -6,7 +6,7 @@
 
 #include <array>
 
-// Icon 128: a small handset seen from the front, its screen above a
+// Icon Bitmap::Icon: a small handset seen from the front, its screen above a
 // telephone keypad of twelve orange keys, transparent around the handset.
 // Every size is drawn for its own pixel grid rather than scaled from
 // another: up to 32 pixels pixel by pixel, larger sizes with smooth

@@ -131,6 +131,7 @@ CIntroReel::CIntroReel()
 std::vector<QImage> CIntroReel::Frames() const
 {
     std::vector<QImage> frames;
+    frames.reserve(FrameCount);
     for (int index = 0; index < FrameCount; ++index)
         frames.push_back(Frame(index));
     return frames;

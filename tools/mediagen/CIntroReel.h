@@ -5,7 +5,7 @@
 
 #include <vector>
 
-// Clip 245, the opening drawing, 15 frames of 116 x 75 pixels at 15 per
+// Clip::IntroReel, the opening drawing, 15 frames of 116 x 75 pixels at 15 per
 // second: a handwritten "hello!" is written out at the top left while a
 // plate with the name Pelmora in large dotted letters gathers below it from
 // dots scattered over the picture. The last frame holds the finished

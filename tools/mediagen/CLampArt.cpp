@@ -1,6 +1,7 @@
 #include "CLampArt.h"
 
 #include "CPixelCanvas.h"
+#include "media/MediaIds.h"
 
 #include <cmath>
 #include <numbers>
@@ -67,12 +68,12 @@ QImage CLampArt::Burst()
 std::vector<QImage> CLampArt::Frames(int clip)
 {
     std::vector<QImage> frames;
-    if (clip == 242) {
+    if (clip == Clip::LampFlash) {
         // Dark, a light sector growing clockwise, fully light, a burst.
         for (int eighths = 0; eighths <= 8; ++eighths)
             frames.push_back(Lamp(eighths, true));
         frames.push_back(Burst());
-    } else if (clip == 244) {
+    } else if (clip == Clip::LampCycle) {
         // A dark sector growing until the lamp is dark at frame 7, then a
         // light one until it is light again at frame 15.
         for (int eighths = 1; eighths <= 8; ++eighths)
@@ -87,7 +88,7 @@ QImage CLampArt::TogglePicture(int id)
 {
     CPixelCanvas canvas(QSize(20, 15));
     const QRect all(0, 0, 20, 15);
-    if (id == 190) {
+    if (id == Bitmap::LampSpeaker) {
         // A loudspeaker with three sound lines.
         canvas.Fill(QRect(2, 5, 3, 5), CPixelCanvas::Dark);
         canvas.FillWhere(
@@ -102,7 +103,7 @@ QImage CLampArt::TogglePicture(int id)
                 },
                 CPixelCanvas::Dark);
         }
-    } else if (id == 189) {
+    } else if (id == Bitmap::LampBox) {
         // A small box with a row of five squares, standing on two feet.
         canvas.Fill(QRect(1, 2, 18, 9), CPixelCanvas::Dark);
         canvas.Fill(QRect(2, 3, 16, 7), CPixelCanvas::Light);

@@ -4,13 +4,14 @@
 
 #include <vector>
 
-// The round activity lamp (clips 242 and 244, 15 x 15 frames) and the two
-// toggle lamp pictures (bitmaps 189 and 190, 20 x 15), two-colour pixel art.
+// The round activity lamp (clips Clip::LampFlash and Clip::LampCycle,
+// 15 x 15 frames) and the two toggle lamp pictures (Bitmap::LampBox and
+// Bitmap::LampSpeaker, 20 x 15), two-colour pixel art.
 class CLampArt {
 public:
-    // The frames of clip 242 or 244; empty for any other number.
+    // The frames of a lamp clip; empty for any other number.
     static std::vector<QImage> Frames(int clip);
-    // Bitmap 189 or 190; a null image for any other number.
+    // A toggle lamp picture; a null image for any other number.
     static QImage TogglePicture(int id);
 
 private:

@@ -11,6 +11,7 @@
 #include "CSoundBank.h"
 #include "CStringTable.h"
 #include "media/CMediaCatalogue.h"
+#include "media/MediaIds.h"
 #include "media/MediaTable.h"
 
 #include <QBuffer>
@@ -67,16 +68,16 @@ CMediaSet::CMediaSet(const CFontBook& fonts)
         std::vector<QImage> frames = banners.Frames(spec.clip);
         if (frames.empty())
             frames = CLampArt::Frames(spec.clip);
-        if (frames.empty() && spec.clip == 245)
+        if (frames.empty() && spec.clip == Clip::IntroReel)
             frames = intro.Frames();
         if (static_cast<int>(frames.size()) != spec.frames || frames.front().size() != QSize(spec.width, spec.height))
             qFatal("animation clip %d has the wrong frames", spec.clip);
         m_animations[spec.clip] = std::move(frames);
     }
 
-    m_bitmaps[168] = CFacePainter(fonts, CMediaCatalogue::PanelLayout()).Paint();
-    m_bitmaps[189] = CLampArt::TogglePicture(189);
-    m_bitmaps[190] = CLampArt::TogglePicture(190);
+    m_bitmaps[Bitmap::Face] = CFacePainter(fonts, CMediaCatalogue::PanelLayout()).Paint();
+    m_bitmaps[Bitmap::LampBox] = CLampArt::TogglePicture(Bitmap::LampBox);
+    m_bitmaps[Bitmap::LampSpeaker] = CLampArt::TogglePicture(Bitmap::LampSpeaker);
 
     const CButtonPainter buttons(fonts);
     for (const MediaTable::ButtonFaceSpec& spec : MediaTable::ButtonFaces) {
@@ -107,11 +108,16 @@ std::map<QString, QByteArray> CMediaSet::Files() const
         files[MediaTable::ButtonFacePath(face.caption, face.letter)] = EncodePng(face.image);
     for (const auto& [size, image] : m_icons)
         files[MediaTable::IconPath(size)] = EncodePng(image);
-    // Not embedded: the build installs them into the desktop's icon theme.
-    for (const auto& [size, image] : m_themeIcons)
-        files[QStringLiteral("hicolor/%1x%1/apps/pelmora.png").arg(size)] = EncodePng(image);
     for (const auto& [id, text] : m_strings)
         files[MediaTable::StringPath(id)] = text;
+    return files;
+}
+
+std::map<QString, QByteArray> CMediaSet::ThemeIconFiles() const
+{
+    std::map<QString, QByteArray> files;
+    for (const auto& [size, image] : m_themeIcons)
+        files[QStringLiteral("hicolor/%1x%1/apps/pelmora.png").arg(size)] = EncodePng(image);
     return files;
 }
 
@@ -120,7 +126,7 @@ QImage CMediaSet::ContactSheet() const
     CContactSheet sheet(m_fonts);
 
     // The face as the panel shows it: every control's picture on its place.
-    QImage preview = m_bitmaps.at(168);
+    QImage preview = m_bitmaps.at(Bitmap::Face);
     {
         QPainter painter(&preview);
         const CDialogLayout& panel = CMediaCatalogue::PanelLayout();
@@ -136,26 +142,26 @@ QImage CMediaSet::ContactSheet() const
                     painter.drawImage(place(control.id), face.image);
             }
         }
-        painter.drawImage(place(1024), m_animations.at(186).front());
-        painter.drawImage(place(1033), m_animations.at(244).back());
-        painter.drawImage(place(1034), m_animations.at(245).back());
-        painter.drawImage(place(1030), m_bitmaps.at(190));
+        painter.drawImage(place(ControlId::ModeBanner), m_animations.at(Clip::BannerReady).front());
+        painter.drawImage(place(ControlId::ActivityLight), m_animations.at(Clip::LampCycle).back());
+        painter.drawImage(place(ControlId::IntroReel), m_animations.at(Clip::IntroReel).back());
+        painter.drawImage(place(ControlId::ToggleLamp), m_bitmaps.at(Bitmap::LampSpeaker));
     }
-    sheet.Section(QStringLiteral("Face 168 and the panel with its controls"));
-    sheet.Add(QStringLiteral("168"), m_bitmaps.at(168), 2);
+    sheet.Section(QStringLiteral("Face %1 and the panel with its controls").arg(Bitmap::Face));
+    sheet.Add(QString::number(Bitmap::Face), m_bitmaps.at(Bitmap::Face), 2);
     sheet.Add(QStringLiteral("panel"), preview, 2);
 
     for (const auto& [clip, frames] : m_animations) {
         sheet.Section(QStringLiteral("Animation clip %1").arg(clip));
-        const int scale = clip == 245 ? 2 : 4;
+        const int scale = clip == Clip::IntroReel ? 2 : 4;
         for (std::size_t i = 0; i < frames.size(); ++i)
             sheet.Add(QString::number(i), frames[i], scale);
     }
-    sheet.Section(QStringLiteral("Toggle lamp pictures and icon 128"));
-    sheet.Add(QStringLiteral("189"), m_bitmaps.at(189), 6);
-    sheet.Add(QStringLiteral("190"), m_bitmaps.at(190), 6);
+    sheet.Section(QStringLiteral("Toggle lamp pictures and icon %1").arg(Bitmap::Icon));
+    for (int id : {Bitmap::LampBox, Bitmap::LampSpeaker})
+        sheet.Add(QString::number(id), m_bitmaps.at(id), 6);
     for (const auto& [size, image] : m_icons)
-        sheet.Add(QStringLiteral("128 %1").arg(size), image, 6);
+        sheet.Add(QStringLiteral("%1 %2").arg(Bitmap::Icon).arg(size), image, 6);
     sheet.Section(QStringLiteral("Icon theme sizes"));
     for (const auto& [size, image] : m_themeIcons)
         sheet.Add(QString::number(size), image, std::max(1, 64 / size));

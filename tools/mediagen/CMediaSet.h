@@ -16,10 +16,13 @@ class CMediaSet {
 public:
     explicit CMediaSet(const CFontBook& fonts);
 
-    // Each medium's bytes by its path below the resource root (the paths of
-    // MediaTable): WAVE files, PNG pictures and strips, raw strings; and the
-    // icon in every size of the desktop's icon theme, below "hicolor/".
+    // Each embedded medium's bytes by its path below the resource prefix
+    // (the paths of MediaTable): WAVE files, PNG pictures and strips, raw
+    // strings.
     std::map<QString, QByteArray> Files() const;
+    // The icon in every size of the desktop's icon theme, by its path below
+    // "hicolor/"; installed, not embedded.
+    std::map<QString, QByteArray> ThemeIconFiles() const;
 
     // Draws every picture and every animation frame, enlarged, with a
     // preview of the face with the controls' pictures on their places.

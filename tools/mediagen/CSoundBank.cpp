@@ -1,6 +1,7 @@
 #include "CSoundBank.h"
 
 #include "CClipSynth.h"
+#include "media/MediaIds.h"
 #include "media/MediaTable.h"
 
 #include <array>
@@ -16,20 +17,20 @@ struct KeyTone {
 };
 
 // The DTMF pair of each key's tone clip: rows 697/770/852/941 Hz, columns
-// 1209/1336/1477 Hz. The clip numbers follow the keys out of order.
+// 1209/1336/1477 Hz.
 constexpr std::array<KeyTone, 12> KeyTones = {{
-    {193, 697, 1209}, // 1
-    {194, 697, 1336}, // 2
-    {195, 697, 1477}, // 3
-    {196, 770, 1209}, // 4
-    {197, 770, 1336}, // 5
-    {198, 770, 1477}, // 6
-    {199, 852, 1209}, // 7
-    {200, 852, 1336}, // 8
-    {192, 852, 1477}, // 9
-    {201, 941, 1336}, // 0
-    {247, 941, 1209}, // *
-    {246, 941, 1477}, // #
+    {Clip::Tone1, 697, 1209},
+    {Clip::Tone2, 697, 1336},
+    {Clip::Tone3, 697, 1477},
+    {Clip::Tone4, 770, 1209},
+    {Clip::Tone5, 770, 1336},
+    {Clip::Tone6, 770, 1477},
+    {Clip::Tone7, 852, 1209},
+    {Clip::Tone8, 852, 1336},
+    {Clip::Tone9, 852, 1477},
+    {Clip::Tone0, 941, 1336},
+    {Clip::ToneStar, 941, 1209},
+    {Clip::ToneHash, 941, 1477},
 }};
 
 // Both components together peak at about half of full scale.
@@ -63,13 +64,13 @@ std::vector<std::int16_t> Blips(CClipSynth& synth, std::initializer_list<double>
 std::vector<std::int16_t> Effect(int clip, int samples)
 {
     switch (clip) {
-    case 248: // STOP during playback: three quiet beeps
+    case Clip::StopBeeps: // STOP during playback: three quiet beeps
         return Beeps(samples, {5, 145, 290});
-    case 249: // REC: two beeps
+    case Clip::RecordBeeps: // REC: two beeps
         return Beeps(samples, {0, 150});
-    case 250: // PAUSE: one beep
+    case Clip::PauseBeep: // PAUSE: one beep
         return Beeps(samples, {0});
-    case 252: { // refusal: three loud four-note bursts
+    case Clip::Refusal: { // refusal: three loud four-note bursts
         CClipSynth synth(samples);
         const std::initializer_list<Partial> chord = {{780}, {1150}, {1385}, {1480}};
         synth.AddPartials(15, 45, chord, 2.0);
@@ -77,27 +78,27 @@ std::vector<std::int16_t> Effect(int clip, int samples)
         synth.AddPartials(200, 50, chord, 2.0);
         return synth.Render(0.6);
     }
-    case 261: { // close: a click, a blip, a crackle, a blip
+    case Clip::CloseBlips: { // close: a click, a blip, a crackle, a blip
         CClipSynth synth(samples);
         synth.AddNoiseBurst(0, 10, 0.9, 261);
         synth.AddCrackle(122, 30, 7, 0.5, 2610);
         return Blips(synth, {80, 160}, 0.36);
     }
-    case 262: { // opening: three blips
+    case Clip::IntroBlips: { // opening: three blips
         CClipSynth synth(samples);
         return Blips(synth, {0, 80, 155}, 0.2);
     }
-    case 265: { // saved or loaded: a steady buzz rich in harmonics
+    case Clip::ConfirmBuzz: { // saved or loaded: a steady buzz rich in harmonics
         CClipSynth synth(samples);
         synth.AddPartials(0, LengthMs(samples), {{660, 1.0}, {1320, 0.8}, {2620, 0.7}, {3290, 0.6}, {3930, 0.5}}, 3.0);
         return synth.Render(0.14);
     }
-    case 266: { // file choice, help, name entry: a pure high tone
+    case Clip::Chime: { // file choice, help, name entry: a pure high tone
         CClipSynth synth(samples);
         synth.AddPartials(0, LengthMs(samples), {{1760}}, 2.0);
         return synth.Render(0.2);
     }
-    case 267: { // a key without a function: two dissonant bursts
+    case Clip::NoFunction: { // a key without a function: two dissonant bursts
         CClipSynth synth(samples);
         synth.AddPartials(5, 48, {{790}, {1155}, {1390}, {1485}}, 2.0);
         synth.AddPartials(110, 50, {{830}, {1220}, {1460}, {1565}}, 2.0);

@@ -1,5 +1,7 @@
 #include "CStringTable.h"
 
+#include "media/MediaIds.h"
+
 #include <array>
 
 namespace {
@@ -30,9 +32,9 @@ constexpr std::array<const char*, 16> HelpLines = {
 
 QByteArray CStringTable::String(int id)
 {
-    if (id == 101)
+    if (id == Strings::AboutMenuItem)
         return QByteArrayLiteral("&About mirvat01...");
-    if (id == 102) {
+    if (id == Strings::HelpText) {
         QByteArray text;
         for (const char* line : HelpLines) {
             text += line;

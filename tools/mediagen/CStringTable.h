@@ -2,8 +2,9 @@
 
 #include <QByteArray>
 
-// The string resources: 101, the About item of the system menu, and 102,
-// the help text that the # key shows, as 8-bit bytes with CR LF line ends.
+// The string resources: Strings::AboutMenuItem, the About item of the
+// system menu, and Strings::HelpText, the help text that the # key shows, as
+// 8-bit bytes with CR LF line ends.
 class CStringTable {
 public:
     // The bytes of string id; empty for an unknown number.

@@ -1,5 +1,7 @@
 // The media generator: synthesizes and draws every medium of the program
-// and writes them below an output directory, where the build embeds them.
+// and writes them below an output directory, with media.qrc, the resource
+// collection by which the build embeds them, and the icons of the desktop's
+// icon theme below hicolor/, which the build installs.
 //
 //   pelmora_mediagen --fonts DIR [--out DIR] [--contact-sheet FILE]
 //
@@ -10,6 +12,7 @@
 
 #include "CFontBook.h"
 #include "CMediaSet.h"
+#include "media/MediaTable.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -19,6 +22,11 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QXmlStreamWriter>
+
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,6 +50,24 @@ bool IsolateFonts(const QTemporaryDir& directory)
         return false;
     qputenv("FONTCONFIG_FILE", QFile::encodeName(path));
     return true;
+}
+
+// The resource collection that embeds every one of files below
+// MediaTable::ResourcePrefix at its own path, read from beside the
+// collection.
+QByteArray ResourceCollection(const std::map<QString, QByteArray>& files)
+{
+    QByteArray text;
+    QXmlStreamWriter xml(&text);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("RCC"));
+    xml.writeStartElement(QStringLiteral("qresource"));
+    xml.writeAttribute(QStringLiteral("prefix"), MediaTable::ResourcePrefix);
+    for (const auto& [path, bytes] : files)
+        xml.writeTextElement(QStringLiteral("file"), path);
+    xml.writeEndDocument();
+    return text;
 }
 
 } // namespace
@@ -87,7 +113,14 @@ int main(int argc, char* argv[])
 
     if (parser.isSet(outOption)) {
         const QDir out(parser.value(outOption));
-        for (const auto& [path, bytes] : media.Files()) {
+        const std::map<QString, QByteArray> embedded = media.Files();
+        const std::map<QString, QByteArray> themeIcons = media.ThemeIconFiles();
+        std::vector<std::pair<QString, QByteArray>> files(embedded.begin(), embedded.end());
+        files.insert(files.end(), themeIcons.begin(), themeIcons.end());
+        // The collection last: the build takes it for the sign that the
+        // media are complete.
+        files.emplace_back(QStringLiteral("media.qrc"), ResourceCollection(embedded));
+        for (const auto& [path, bytes] : files) {
             if (!WriteFile(out.filePath(path), bytes)) {
                 err << "pelmora_mediagen: cannot write " << out.filePath(path) << '\n';
                 return 1;
