@@ -131,7 +131,7 @@ double PlayScript(CDialerDlg& panel, const QString& file)
     panel.Script().SetName("bench");
     panel.Modes().FillLineList();
     const auto start = Clock::now();
-    panel.Player().OnPlay();
+    panel.Playback().OnPlay();
     return Ms(Clock::now() - start);
 }
 

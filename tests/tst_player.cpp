@@ -221,7 +221,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(int, position);
         CPlayback playback(script);
-        QTEST(QString::fromStdString(playback.panel.Dialog().Player().LinePreview(position)), "preview");
+        QTEST(QString::fromStdString(CScriptPlayer::LinePreview(playback.panel.Script(), position)), "preview");
     }
 
     // STOP, PAUSE, REPEAT and the keys at virtual times during the lines
@@ -322,7 +322,7 @@ private slots:
         Row("name lowered", QStringList{"menu.wav"}, "PLAY \"MENU.WAV\"", true, menu);
         Row("mixed-case file", QStringList{"Menu.WAV"}, "play \"menu.wav\"", true, "{./script/Menu.WAV}1");
         Row("exact name first", QStringList{"MENU.WAV", "menu.wav"}, "play \"Menu.wav\"", true, menu);
-        Row("not a wave, passed over", QStringList{"!menu.wav"}, "play \"menu.wav\"", true, menu);
+        Row("not a wave", QStringList{"!menu.wav"}, "play \"menu.wav\"", true, "{./script/menu.wav}<error>");
         Row("no script folder", QStringList{"menu.wav"}, "play \"menu.wav\"", false, "{menu.wav}1");
         Row("missing", QStringList{}, "play \"menu.wav\"", true, "<error>");
         Row("no quotes", QStringList{"menu.wav"}, "play menu.wav", true, "<error>");

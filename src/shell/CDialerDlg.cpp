@@ -88,7 +88,7 @@ CDialerDlg::CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget
     , m_keypad(m_panel)
     , m_modes(m_panel, m_keypad)
     , m_commands(m_panel, m_modes, m_keypad)
-    , m_player(m_panel, m_modes, m_commands, m_keypad)
+    , m_playback(m_panel, m_modes, m_commands, m_keypad)
     , m_face(QPixmap::fromImage(CMediaCatalogue::Bitmap(Bitmap::Face)))
 {
     setFixedSize(
@@ -324,7 +324,7 @@ void CDialerDlg::ConnectControls()
         const int id = static_cast<CBitmapButton*>(key)->ControlId();
         connect(key, &QAbstractButton::clicked, this, [this, id] { m_commands.OnKey(id); });
     }
-    connect(c.play, &QAbstractButton::clicked, this, [this] { m_player.OnPlay(); });
+    connect(c.play, &QAbstractButton::clicked, this, [this] { m_playback.OnPlay(); });
     connect(c.rec, &QAbstractButton::clicked, this, [this] { m_commands.OnRec(); });
     connect(c.stop, &QAbstractButton::clicked, this, [this] { m_commands.OnStop(); });
     connect(c.pause, &QAbstractButton::clicked, this, [this] { m_commands.OnPause(); });

@@ -10,7 +10,8 @@
 //  - CKeypad sounds, sends and enables the twelve keys;
 //  - CPanelCommands carries out every button and key but PLAY, including
 //    the keyboard handling that sees each key press first;
-//  - CScriptPlayer plays the script inside PLAY's click handler.
+//  - CPanelPlayback starts PLAY and presents the playback that its
+//    CScriptPlayer runs inside the click handler.
 // The window itself paints the face, offers the system menu with the About
 // box, moves with the mouse where no window manager moves it, and runs the
 // opening sequence once it is on the screen.
@@ -18,9 +19,9 @@
 #include "document/CDialScript.h"
 #include "panel/CPanelCommands.h"
 #include "panel/CPanelModes.h"
+#include "panel/CPanelPlayback.h"
 #include "panel/CPanelState.h"
 #include "playback/CKeypad.h"
-#include "playback/CScriptPlayer.h"
 #include "shell/CWindowMover.h"
 
 #include <QDialog>
@@ -55,7 +56,7 @@ public:
     CPanelState& Panel() { return m_panel; }
     CPanelModes& Modes() { return m_modes; }
     CPanelCommands& Commands() { return m_commands; }
-    CScriptPlayer& Player() { return m_player; }
+    CPanelPlayback& Playback() { return m_playback; }
     // The control with this id, nullptr for none.
     QWidget* Control(int id) const;
     // Pixels per dialog unit of the dialog font.
@@ -113,7 +114,7 @@ private:
     CKeypad m_keypad;
     CPanelModes m_modes;
     CPanelCommands m_commands;
-    CScriptPlayer m_player;
+    CPanelPlayback m_playback;
 
     QPixmap m_face;
     QMenu* m_systemMenu = nullptr;
