@@ -37,6 +37,13 @@ QByteArray Header(int rate, std::int64_t samples)
     return header;
 }
 
+// Why the last system call failed; Qt's text for a failed write is
+// "Unknown error".
+QString SystemReason(const QFileDevice& file)
+{
+    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+}
+
 } // namespace
 
 CWaveWriter::CWaveWriter(const std::string& path, int rate)
@@ -58,7 +65,7 @@ bool CWaveWriter::Open()
     if (!m_file.open(QIODevice::WriteOnly)) {
         // The system's reason says more than Qt's text about a temporary
         // file the user never named.
-        Fail(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_file.errorString());
+        Fail(SystemReason(m_file));
         return false;
     }
     Write(Header(m_rate, 0).constData(), HeaderBytes);
@@ -105,21 +112,23 @@ void CWaveWriter::AppendSilence(std::int64_t count)
 
 void CWaveWriter::Write(const char* bytes, qint64 size)
 {
+    errno = 0;
     if (!m_failed && m_file.write(bytes, size) != size)
-        Fail(m_file.errorString());
+        Fail(SystemReason(m_file));
 }
 
 bool CWaveWriter::Commit()
 {
+    errno = 0;
     if (!m_failed && (!m_file.seek(0) || m_file.write(Header(m_rate, m_samples)) != HeaderBytes))
-        Fail(m_file.errorString());
+        Fail(SystemReason(m_file));
     // commit() would rename without checking the flush it makes first, so a
     // full disk would go unnoticed: the bytes are flushed and synced here
     // (EINVAL: a file system that cannot sync).
     if (!m_failed) {
         errno = 0;
         if (!m_file.flush() || (::fsync(m_file.handle()) != 0 && errno != EINVAL))
-            Fail(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_file.errorString());
+            Fail(SystemReason(m_file));
     }
     if (m_failed) {
         Cancel();
