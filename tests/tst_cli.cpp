@@ -82,6 +82,7 @@ private slots:
             "PLAY \"Beep.WAV\"\r\nwait 3\r\ndial 44\r\n");
         WriteFile("ok.dsq", "dial 1\nwait 1\n");
         WriteFile("one.dsq", "dial 1\n");
+        WriteFile("long.dsq", "dial 1\nwait 2147483\n");
         WriteFile("menu.dsq", "dial 1\nplay \"menu.wav\"\n");
         WriteFile("quotes.dsq", "play menu.wav\n");
         WriteFile("junk.dsq", "play \"junk.wav\"\n");
@@ -164,6 +165,8 @@ private slots:
             "pelmora: old.wav: cannot write: File too large");
         Row("full disk at the last flush", QStringList{"--render", "old.wav", "one.dsq"}, 1024, 1,
             "pelmora: old.wav: cannot write: File too large");
+        Row("too long for a WAVE file", QStringList{"--render", "old.wav", "long.dsq"}, -1, 1,
+            "pelmora: old.wav: cannot write: longer than a WAVE file can hold");
         Row("no use chosen", QStringList{"ok.dsq"}, -1, 2, "pelmora: say what to do: --render, --play or --dial");
         Row("rate not offered", QStringList{"--render", "old.wav", "--rate", "9000", "ok.dsq"}, -1, 2,
             "pelmora: --rate 9000 is not offered: choose 8000, 11025, 16000, 22050, 44100 or 48000");
