@@ -12,8 +12,7 @@
 #include "BenchSupport.h"
 #include "document/CDialScript.h"
 #include "media/CMediaCatalogue.h"
-#include "panel/CPanelCommands.h"
-#include "panel/CPanelModes.h"
+#include "panel/CPanelController.h"
 #include "platform/CQtPlatform.h"
 #include "shell/CDialerDlg.h"
 
@@ -129,9 +128,9 @@ double PlayScript(CDialerDlg& panel, const QString& file)
 {
     panel.Script().Load(QFile::encodeName(file).toStdString());
     panel.Script().SetName("bench");
-    panel.Modes().FillLineList();
+    panel.Controller().FillLineList();
     const auto start = Clock::now();
-    panel.Playback().OnPlay();
+    panel.Controller().OnPlay();
     return Ms(Clock::now() - start);
 }
 
@@ -239,18 +238,18 @@ BigScript MeasureBigScript(CDialerDlg& panel, const QString& dir)
     big.bytes = text.size();
 
     // As the user does it: '*' lists the scripts, Enter loads the first.
-    panel.Commands().BeginLoad();
+    panel.Controller().BeginLoad();
     auto start = Clock::now();
-    panel.Commands().CommitLoad();
+    panel.Controller().CommitLoad();
     big.commitMs = Ms(Clock::now() - start);
 
     start = Clock::now();
     big.loaded = panel.Script().Load(QFile::encodeName(dir + QStringLiteral("/big.dsq")).toStdString());
     big.loadMs = Ms(Clock::now() - start);
     start = Clock::now();
-    panel.Modes().FillLineList();
+    panel.Controller().FillLineList();
     big.listMs = Ms(Clock::now() - start);
-    big.entries = int(panel.Panel().controls.lineList->count());
+    big.entries = int(panel.Controller().Controls().lineList->count());
 
     QByteArray remarks;
     for (int i = 0; i < LinesInBigScript; ++i)

@@ -19,5 +19,5 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("pelmora"));
     CQtPlatform platform;
     CDialerApp dialer(platform);
-    return dialer.InitInstance();
+    return dialer.Run();
 }

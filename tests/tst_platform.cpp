@@ -7,7 +7,6 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -269,21 +268,6 @@ private slots:
             QCOMPARE(control.grab().toImage().pixelColor(1, 1), SyntheticMedia::FrameColour(control.CurrentFrame()));
     }
 
-    // The control's own timer plays a clip in real time.
-    void animationInRealTime()
-    {
-        const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(6, 6), 50);
-        CAnimateCtrl control;
-        control.show();
-        control.Open(&clip, 1);
-        const double took = TimedMs([&] {
-            control.Play(0, CAnimateCtrl::LastFrame, 2);
-            QTRY_VERIFY_WITH_TIMEOUT(!control.IsPlaying(), 5000);
-        });
-        QVERIFY2(took >= 395, qPrintable(QString::number(took)));
-        QCOMPARE(control.CurrentFrame(), 9);
-    }
-
     // What reaches the device: a clip cut off by the next one, synchronous
     // clips in order and at their length, a wave file from where asked, cut
     // off when asked.
@@ -368,24 +352,13 @@ private slots:
     }
 
     // Paths that lead to no file, or to one that would block, give false
-    // at once; random changes never crash the decoder.
+    // at once (random bytes are the wave fuzz harness's).
     void hostileFiles()
     {
         QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath("pipe.wav")), 0600), 0);
         CSdlSound sound(std::vector<std::string>{});
         for (const QString& path : {m_dir.filePath("missing.wav"), m_dir.path(), m_dir.filePath("pipe.wav"), QString()})
             QVERIFY(TimedMs([&] { QVERIFY(!sound.StartFile(QFile::encodeName(path).toStdString())); }) < 100);
-        const QByteArray good = Wave16(Level(400, 1000), 22050, 2);
-        QRandomGenerator random(1234);
-        int decoded = 0;
-        for (int round = 0; round < 2000; ++round) {
-            QByteArray bytes = good;
-            for (int i = 0; i <= int(random.bounded(4)); ++i)
-                bytes[int(random.bounded(60))] = char(random.bounded(256));
-            bytes.truncate(round % 3 == 0 ? int(random.bounded(int(bytes.size()))) : bytes.size());
-            decoded += CWaveDecoder::Decode(bytes, CSdlSound::Rate, CSdlSound::Channels) ? 1 : 0;
-        }
-        QVERIFY(decoded > 0 && decoded < 1000);
     }
 
     // Every format SDL reads is converted to the device's, at the same level

@@ -3,8 +3,8 @@
 
 #include "media/CMediaCatalogue.h"
 #include "platform/CAnimateCtrl.h"
-#include "shell/CCaptionStatic.h"
 #include "shell/CDialerApp.h"
+#include "shell/CTitleBarArea.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(panel.Texts(), QString("||000"));
         QCOMPARE(Text(panel, "info"), QString("\n\n\n\n\n\n(c) 2000 Pelmora team\npelmora@example.org"));
         QCOMPARE(static_cast<CAnimateCtrl*>(panel.Widget("reel"))->Clip(), int(Clip::IntroReel));
-        QCOMPARE(static_cast<CCaptionStatic*>(panel.Widget("LAMP"))->Picture(), int(Bitmap::LampSpeaker));
+        QCOMPARE(static_cast<CTitleBarArea*>(panel.Widget("LAMP"))->Picture(), int(Bitmap::LampSpeaker));
         QCOMPARE(panel.Dialog().windowTitle(), QString("Pelmora"));
     }
 
@@ -177,7 +177,7 @@ private slots:
     {
         CPanelHarness panel;
         QStringList entries;
-        for (const QAction* action : panel.Dialog().SystemMenu()->actions())
+        for (const QAction* action : panel.Dialog().WindowMenu()->actions())
             entries << (action->isSeparator() ? "-" : action->text() + (action->isEnabled() ? "" : " (off)"));
         QCOMPARE(entries, (QStringList{"&Move", "Mi&nimize", "&Close", "-", "&About mirvat01..."}));
         for (const char* how : {"Alt+Space", "right-click on the info text"}) {
@@ -190,7 +190,7 @@ private slots:
                     QContextMenuEvent::Mouse, QPoint(5, 5), panel.Widget("info")->mapToGlobal(QPoint(5, 5)));
                 QApplication::sendEvent(panel.Widget("info"), &event);
             }
-            QVERIFY2(shown == panel.Dialog().SystemMenu(), how);
+            QVERIFY2(shown == panel.Dialog().WindowMenu(), how);
         }
         QCOMPARE(panel.platform.sounds, QStringList{});
 
@@ -205,14 +205,14 @@ private slots:
                 for (const QPushButton* button : about->findChildren<QPushButton*>())
                     texts << button->text();
             });
-            panel.Dialog().OnSysCommand(CDialerDlg::IdmAboutBox);
+            panel.Dialog().RunWindowCommand(CDialerDlg::WindowCommand::About);
             QCOMPARE(texts,
                 (QStringList{
                     "About mirvat01", "icon", "mirvat01 Version 1.0", "Made by the Pelmora developers", "OK"}));
         }
-        panel.Dialog().OnSysCommand(CDialerDlg::ScMinimize);
+        panel.Dialog().RunWindowCommand(CDialerDlg::WindowCommand::Minimize);
         QVERIFY(panel.Dialog().isMinimized());
-        panel.Dialog().OnSysCommand(CDialerDlg::ScClose);
+        panel.Dialog().RunWindowCommand(CDialerDlg::WindowCommand::Close);
         QCOMPARE(panel.Look(), QString("closed"));
     }
 
@@ -244,7 +244,7 @@ private slots:
     void lampAndDrag()
     {
         CPanelHarness panel;
-        auto* lamp = static_cast<CCaptionStatic*>(panel.Widget("LAMP"));
+        auto* lamp = static_cast<CTitleBarArea*>(panel.Widget("LAMP"));
         for (const int picture : {Bitmap::LampBox, Bitmap::LampSpeaker, Bitmap::LampBox}) {
             panel.Do("LAMP");
             QCOMPARE(lamp->Picture(), picture);
@@ -282,7 +282,7 @@ private slots:
         const QPoint start = dialog.pos();
         const QPoint from = dialog.mapToGlobal(QPoint(90, 300));
         QCursor::setPos(from);
-        dialog.OnSysCommand(CDialerDlg::ScMove);
+        dialog.RunWindowCommand(CDialerDlg::WindowCommand::Move);
         static const std::map<QString, int> arrows{{"LEFT", Qt::Key_Left}, {"RIGHT", Qt::Key_Right}, {"UP", Qt::Key_Up},
             {"DOWN", Qt::Key_Down}, {"ENTER", Qt::Key_Return}, {"ESC", Qt::Key_Escape}};
         for (const QString& key : keys.split(' ', Qt::SkipEmptyParts))

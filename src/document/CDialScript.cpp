@@ -1,13 +1,13 @@
 #include "document/CDialScript.h"
 
 #include "document/CScriptFile.h"
+#include "document/CScriptText.h"
 #include "platform/CPlatform.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr const char* WhiteSpace = " \t\n\v\f\r";
 constexpr const char* DialPrefix = "dial ";
 constexpr const char* LineEnd = "\r\n";
 constexpr std::size_t DisplayWidth = 12;
@@ -15,18 +15,6 @@ constexpr std::size_t DisplayWidth = 12;
 std::string TextBeforeLineEnd(const std::string& line)
 {
     return line.substr(0, line.find_first_of("\r\n"));
-}
-
-std::string TrimLeft(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(WhiteSpace);
-    return first == std::string::npos ? std::string() : text.substr(first);
-}
-
-std::string Trim(const std::string& text)
-{
-    const std::string left = TrimLeft(text);
-    return left.substr(0, left.find_last_not_of(WhiteSpace) + 1);
 }
 
 } // namespace
@@ -44,13 +32,11 @@ void CDialScript::Clear()
     m_digits.clear();
     m_name.clear();
     m_writeIndex = 0;
-    m_mode = ModeIdle;
 }
 
 bool CDialScript::NewRecording()
 {
     Clear();
-    m_mode = ModeRecording;
     m_name = DefaultName;
     return true;
 }
@@ -151,20 +137,17 @@ int CDialScript::GetLineCount() const
 std::string CDialScript::GetLine(int i)
 {
     std::string& line = m_lines.at(static_cast<std::size_t>(i));
-    line = TrimLeft(line);
-    for (char& c : line) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    line = CScriptText::TrimLeft(line);
+    CScriptText::LowerInPlace(line);
     return TextBeforeLineEnd(line);
 }
 
 std::string CDialScript::GetShowText(int i) const
 {
-    const std::string text = Trim(TextBeforeLineEnd(m_lines.at(static_cast<std::size_t>(i))));
+    const std::string text = CScriptText::Trim(TextBeforeLineEnd(m_lines.at(static_cast<std::size_t>(i))));
     if (text.size() <= 4)
         return std::string();
-    return TrimLeft(text.substr(4)).substr(0, DisplayWidth);
+    return CScriptText::TrimLeft(text.substr(4)).substr(0, DisplayWidth);
 }
 
 std::string CDialScript::GetDigits() const

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "document/DialMode.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +7,7 @@
 class CPlatform;
 
 // The one dial script in memory: its lines, its name, the script directory,
-// the state of a recording under way and the mode of the whole panel.
+// and the state of a recording under way.
 // Strings are 8-bit byte strings in the locale's encoding; lines may hold any
 // byte, NUL included. Recorded lines end in CR LF, loaded lines have no LF and
 // may end in CR; readers take the text before the first CR or LF.
@@ -25,9 +23,9 @@ public:
     explicit CDialScript(CPlatform& platform);
 
     // Empties the lines, the current line, the digits and the name; the
-    // script directory and the timing stay. Mode becomes idle.
+    // script directory and the timing stay.
     void Clear();
-    // Clear, then mode recording and name "noname".
+    // Clear, then a recording starts under the name "noname".
     bool NewRecording();
     // Records one key ('0'-'9', '*', '#') or, for EndMarker, closes the
     // recording and stores the pending dial line. Returns false when the
@@ -58,9 +56,6 @@ public:
     std::string GetShowText(int i) const;
     std::string GetDigits() const;
 
-    DialMode GetMode() const { return m_mode; }
-    void SetMode(DialMode mode) { m_mode = mode; }
-
     // The stored bytes of line i, as kept in the table.
     const std::string& StoredLine(int i) const;
 
@@ -78,5 +73,4 @@ private:
     std::int32_t m_writeIndex = 0;
     std::uint32_t m_gap = 0;
     std::uint32_t m_lastKeyTime = 0;
-    DialMode m_mode = ModeIdle;
 };

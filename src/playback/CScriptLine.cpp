@@ -1,5 +1,6 @@
 #include "playback/CScriptLine.h"
 
+#include "document/CScriptText.h"
 #include "playback/CKeyTable.h"
 
 #include <array>
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr std::string_view WhiteSpace = " \t\n\v\f\r";
 constexpr std::size_t WordLength = 4; // "dial", "wait", "show", "play"
 constexpr std::size_t PreviewWidth = 11;
 
@@ -51,10 +51,10 @@ std::string CScriptLine::DialKeys(const std::string& text)
 
 std::int32_t CScriptLine::WaitMs(const std::string& text)
 {
-    const std::string argument = Argument(text);
-    std::size_t i = argument.find_first_not_of(WhiteSpace);
-    if (i == std::string::npos)
+    const std::string argument = CScriptText::TrimLeft(Argument(text));
+    if (argument.empty())
         return 0;
+    std::size_t i = 0;
     bool negative = false;
     if (argument[i] == '+' || argument[i] == '-') {
         negative = argument[i] == '-';
@@ -78,10 +78,7 @@ std::optional<std::string> CScriptLine::PlayFileName(const std::string& text)
     if (close == std::string::npos || close - open - 1 < 5)
         return std::nullopt;
     std::string name = text.substr(open + 1, close - open - 1);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    CScriptText::LowerInPlace(name);
     if (name.compare(name.size() - 4, 4, ".wav") != 0)
         return std::nullopt;
     return name;
@@ -89,10 +86,8 @@ std::optional<std::string> CScriptLine::PlayFileName(const std::string& text)
 
 std::string CScriptLine::PreviewText(const std::string& text)
 {
-    std::string trimmed = text.substr(0, text.find_last_not_of(WhiteSpace) + 1);
-    std::string argument = Argument(trimmed);
-    const std::size_t first = argument.find_first_not_of(WhiteSpace);
-    argument = first == std::string::npos ? std::string() : argument.substr(first);
+    const std::string trimmed = CScriptText::TrimRight(text);
+    std::string argument = CScriptText::TrimLeft(Argument(trimmed));
     if (StartsWith(trimmed, "dial") && argument.size() > PreviewWidth)
         argument = argument.substr(0, PreviewWidth) + ">";
     return argument;

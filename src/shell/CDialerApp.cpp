@@ -55,7 +55,7 @@ CDialogLayout CDialerApp::CheckDisplay(
     return layout;
 }
 
-int CDialerApp::InitInstance()
+int CDialerApp::Run()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int dpi = screen != nullptr ? static_cast<int>(std::lround(screen->logicalDotsPerInchX())) : 96;

@@ -25,8 +25,8 @@ public:
     explicit CDialerApp(CPlatform& platform);
 
     // Runs the program and returns its exit status: 0 once the panel has
-    // been closed (Escape, the close area or the system menu's Close).
-    int InitInstance();
+    // been closed (Escape, the close area or the window menu's Close).
+    int Run();
 
     // The panel layout with the dialog font's point size for a screen of
     // logPixelsX pixels per inch and colourDepth bits per pixel: 10 points

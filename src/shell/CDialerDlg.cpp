@@ -8,8 +8,8 @@
 #include "playback/CKeyTable.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CBitmapButton.h"
-#include "shell/CCaptionStatic.h"
 #include "shell/CDialerApp.h"
+#include "shell/CTitleBarArea.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -84,11 +84,7 @@ CDialerDlg::CDialerDlg(CPlatform& platform, const CDialogLayout& layout, QWidget
     , m_unit(DialogUnitFor(layout.pointSize, ScreenDpi()))
     , m_dialogFont(layout.fontFace, layout.pointSize)
     , m_script(platform)
-    , m_panel(m_script, platform, CreateControls(layout))
-    , m_keypad(m_panel)
-    , m_modes(m_panel, m_keypad)
-    , m_commands(m_panel, m_modes, m_keypad)
-    , m_playback(m_panel, m_modes, m_commands, m_keypad)
+    , m_controller(m_script, platform, CreateControls(layout))
     , m_face(QPixmap::fromImage(CMediaCatalogue::Bitmap(Bitmap::Face)))
 {
     setFixedSize(
@@ -158,7 +154,7 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
                 edit->setAcceptRichText(false);
                 // Margins of a couple of pixels, as a plain edit field has.
                 edit->document()->setDocumentMargin(2);
-                // A right-click on the text opens the panel's system menu.
+                // A right-click on the text opens the panel's window menu.
                 edit->setContextMenuPolicy(Qt::NoContextMenu);
                 widget = edit;
             } else {
@@ -173,7 +169,7 @@ CPanelControls CDialerDlg::CreateControls(const CDialogLayout& layout)
             break;
         case CDialogControl::Static:
             if (control.flags & CDialogControl::Notify)
-                widget = new CCaptionStatic(control.id, m_platform, m_mover, this);
+                widget = new CTitleBarArea(control.id, m_platform, m_mover, this);
             else
                 widget = new QLabel(control.text, this);
             break;
@@ -219,7 +215,7 @@ void CDialerDlg::SetUpFonts()
     const QFont display = FontForCellHeight(24);
     const QFont status = FontForCellHeight(14);
     const QFont lists = FontForCellHeight(16);
-    const CPanelControls& c = m_panel.controls;
+    const CPanelControls& c = m_controller.Controls();
     c.display->setFont(display);
     // The substitute font sets the two longest status texts ("Enter Script
     // Name [ENTER]", "Select Name to Load Script.") 3 pixels wider than the
@@ -243,7 +239,7 @@ void CDialerDlg::SetUpColours()
     palette.setColor(QPalette::Disabled, QPalette::Text, PanelText);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, PanelText);
     setPalette(palette);
-    const CPanelControls& c = m_panel.controls;
+    const CPanelControls& c = m_controller.Controls();
     for (QWidget* widget : {static_cast<QWidget*>(c.display), static_cast<QWidget*>(c.infoText),
              static_cast<QWidget*>(c.statusLine), static_cast<QWidget*>(c.scriptList),
              static_cast<QWidget*>(c.lineList), static_cast<QWidget*>(c.lineCounter)}) {
@@ -254,9 +250,9 @@ void CDialerDlg::SetUpColours()
 
 void CDialerDlg::OnInitDialog()
 {
-    CPanelControls& c = m_panel.controls;
-    m_panel.PushTexts();
-    CreateSystemMenu();
+    const CPanelControls& c = m_controller.Controls();
+    m_controller.PushTexts();
+    CreateWindowMenu();
     setWindowIcon(CMediaCatalogue::Icon());
     setWindowTitle(QStringLiteral("Pelmora"));
     for (QAbstractButton* button : c.keys)
@@ -266,32 +262,14 @@ void CDialerDlg::OnInitDialog()
     SetUpFonts();
     SetUpColours();
     c.display->setTextMargins(0, 0, 0, 0);
-    m_panel.counterText = "000";
+    m_controller.SetCounterText("000");
+    m_controller.SetInfoText(CreditsText());
+    m_controller.ApplyLook(CPanelLook::Opening);
+    CPanelLook::ShowStill(m_platform, *c.introReel, Clip::IntroReel, 0);
+    static_cast<CTitleBarArea*>(c.toggleLamp)->SetPicture(Bitmap::LampSpeaker);
+    m_controller.PushTexts();
 
-    m_platform.StopAnimation(*c.modeBanner);
-    m_platform.OpenAnimation(*c.modeBanner, 0);
-    m_modes.PlayForever(*c.modeBanner, Clip::BannerReady);
-    m_modes.ShowStill(*c.activityLight, Clip::LampCycle, 16);
-    m_modes.ShowStill(*c.introReel, Clip::IntroReel, 0);
-
-    c.scriptList->setVisible(false);
-    c.lineList->setVisible(false);
-    c.display->setVisible(false);
-    c.display->setEnabled(false);
-    m_panel.infoText = CreditsText();
-    c.infoText->setVisible(true);
-    c.infoText->setFocus();
-    c.play->setEnabled(true);
-    c.rec->setEnabled(true);
-    c.stop->setEnabled(false);
-    c.pause->setEnabled(false);
-    c.repeat->setEnabled(false);
-    c.closeArea->setEnabled(true);
-    static_cast<CCaptionStatic*>(c.toggleLamp)->SetPicture(Bitmap::LampSpeaker);
-    m_panel.PushTexts();
-
-    m_panel.scriptDirectory = CScriptFile::DetectDirectory();
-    m_script.SetDirectory(m_panel.scriptDirectory);
+    m_controller.SetScriptDirectory(CScriptFile::DetectDirectory());
 
     ConnectControls();
     qApp->installEventFilter(this);
@@ -301,38 +279,39 @@ void CDialerDlg::OnInitDialog()
     c.keys[0]->setFocus(); // DIAL1, the first control in the tab order
 }
 
-void CDialerDlg::CreateSystemMenu()
+void CDialerDlg::CreateWindowMenu()
 {
     // The window manager gives a frameless window no menu of its own.
-    m_systemMenu = new QMenu(this);
-    QAction* move = m_systemMenu->addAction(QStringLiteral("&Move"));
-    move->setData(ScMove);
+    m_windowMenu = new QMenu(this);
+    QAction* move = m_windowMenu->addAction(QStringLiteral("&Move"));
+    move->setData(static_cast<int>(WindowCommand::Move));
     move->setEnabled(CWindowMover::CanMoveFromMenu(QGuiApplication::platformName()));
-    m_systemMenu->addAction(QStringLiteral("Mi&nimize"))->setData(ScMinimize);
-    m_systemMenu->addAction(QStringLiteral("&Close"))->setData(ScClose);
+    m_windowMenu->addAction(QStringLiteral("Mi&nimize"))->setData(static_cast<int>(WindowCommand::Minimize));
+    m_windowMenu->addAction(QStringLiteral("&Close"))->setData(static_cast<int>(WindowCommand::Close));
     const QByteArray about = CMediaCatalogue::String(Strings::AboutMenuItem);
     if (!about.isEmpty()) {
-        m_systemMenu->addSeparator();
-        m_systemMenu->addAction(QString::fromLocal8Bit(about))->setData(IdmAboutBox);
+        m_windowMenu->addSeparator();
+        m_windowMenu->addAction(QString::fromLocal8Bit(about))->setData(static_cast<int>(WindowCommand::About));
     }
 }
 
 void CDialerDlg::ConnectControls()
 {
-    const CPanelControls& c = m_panel.controls;
-    for (QAbstractButton* key : c.keys) {
-        const int id = static_cast<CBitmapButton*>(key)->ControlId();
-        connect(key, &QAbstractButton::clicked, this, [this, id] { m_commands.OnKey(id); });
+    const CPanelControls& c = m_controller.Controls();
+    for (const CKeyTableRow& key : CKeyTable::Rows()) {
+        connect(m_controller.Keypad().Button(key), &QAbstractButton::clicked, this,
+            [this, &key] { m_controller.OnKeyButton(key); });
     }
-    connect(c.play, &QAbstractButton::clicked, this, [this] { m_playback.OnPlay(); });
-    connect(c.rec, &QAbstractButton::clicked, this, [this] { m_commands.OnRec(); });
-    connect(c.stop, &QAbstractButton::clicked, this, [this] { m_commands.OnStop(); });
-    connect(c.pause, &QAbstractButton::clicked, this, [this] { m_commands.OnPause(); });
-    connect(c.repeat, &QAbstractButton::clicked, this, [this] { m_commands.OnRepeat(); });
+    connect(c.play, &QAbstractButton::clicked, this, [this] { m_controller.OnPlay(); });
+    connect(c.rec, &QAbstractButton::clicked, this, [this] { m_controller.OnRec(); });
+    connect(c.stop, &QAbstractButton::clicked, this, [this] { m_controller.OnStop(); });
+    connect(c.pause, &QAbstractButton::clicked, this, [this] { m_controller.OnPause(); });
+    connect(c.repeat, &QAbstractButton::clicked, this, [this] { m_controller.OnRepeat(); });
     // Selection changes made by the program are blocked where they happen,
     // so this reports the user's own changes only.
-    connect(c.scriptList, &QListWidget::itemSelectionChanged, this, [this] { m_commands.OnSelchangeScriptList(); });
-    connect(c.scriptList, &QListWidget::itemDoubleClicked, this, [this] { m_commands.OnDblclkScriptList(); });
+    connect(
+        c.scriptList, &QListWidget::itemSelectionChanged, this, [this] { m_controller.OnScriptSelectionChanged(); });
+    connect(c.scriptList, &QListWidget::itemDoubleClicked, this, [this] { m_controller.OnScriptDoubleClicked(); });
 }
 
 bool CDialerDlg::IsKeyForPanel(QObject* watched) const
@@ -364,13 +343,13 @@ bool CDialerDlg::eventFilter(QObject* watched, QEvent* event)
         if (key.modifiers().testFlag(Qt::AltModifier)) {
             if (key.key() != Qt::Key_Space)
                 return false;
-            ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+            ShowWindowMenu(mapToGlobal(QPoint(0, 0)));
             return true;
         }
         // The opening sequence dispatches keys without the panel's handling:
         // the numeric keypad does nothing until it has ended.
         if (!m_introRunning)
-            return m_commands.PreTranslateMessage(watched, key);
+            m_controller.OnKeyPress(watched, key);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -398,34 +377,29 @@ void CDialerDlg::paintEvent(QPaintEvent*)
 
 void CDialerDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    ShowSystemMenu(event->globalPos());
+    ShowWindowMenu(event->globalPos());
 }
 
-void CDialerDlg::ShowSystemMenu(const QPoint& globalPosition)
+void CDialerDlg::ShowWindowMenu(const QPoint& globalPosition)
 {
-    if (const QAction* chosen = m_systemMenu->exec(globalPosition))
-        OnSysCommand(chosen->data().toInt());
+    if (const QAction* chosen = m_windowMenu->exec(globalPosition))
+        RunWindowCommand(static_cast<WindowCommand>(chosen->data().toInt()));
 }
 
-void CDialerDlg::OnSysCommand(int command)
+void CDialerDlg::RunWindowCommand(WindowCommand command)
 {
-    switch (command & 0xFFF0) {
-    case IdmAboutBox:
+    switch (command) {
+    case WindowCommand::About:
         runAboutBox();
         break;
-    case ScMove:
+    case WindowCommand::Move:
         m_mover.BeginMenuMove(QCursor::pos());
         break;
-    case ScMinimize:
+    case WindowCommand::Minimize:
         showMinimized();
         break;
-    case ScRestore:
-        showNormal();
-        break;
-    case ScClose:
+    case WindowCommand::Close:
         close();
-        break;
-    default:
         break;
     }
 }
@@ -436,45 +410,41 @@ void CDialerDlg::done(int result)
     // sequence) sees the flag at its next step and ends, so that no hidden
     // loop keeps the program alive.
     m_waitingForMouse = false;
-    m_panel.closing = true;
+    m_controller.SetClosing();
     QDialog::done(result);
 }
 
 void CDialerDlg::OnIntro()
 {
-    if (m_introRunning || m_panel.closing)
+    if (m_introRunning || m_controller.Closing())
         return;
     m_introDue = false;
     m_introRunning = true;
-    CPanelControls& c = m_panel.controls;
+    const CPanelControls& c = m_controller.Controls();
     c.infoText->repaint();
-    m_panel.statusText = "...";
-    c.stop->setEnabled(true);
-    c.pause->setEnabled(true);
-    c.repeat->setEnabled(true);
-    m_panel.PushTexts();
-    m_platform.PlayAnimation(*c.introReel, 0, CPanelModes::LastFrame, 1);
+    m_controller.SetStatusText("...");
+    m_controller.ApplyLook(CPanelLook::IntroKeys);
+    m_controller.PushTexts();
+    m_platform.PlayAnimation(*c.introReel, 0, CAnimateCtrl::LastFrame, 1);
     m_platform.StartClip(Clip::IntroBlips);
     // The keys light up along the rows, alternately left to right and right
     // to left; input waits meanwhile, but Escape closes the panel.
     for (const char character : std::string_view("123654789#0*")) {
-        m_keypad.ShowPressed(character, true);
+        m_controller.Keypad().ShowPressed(character, true);
         m_platform.HoldInput(100);
-        m_keypad.ShowPressed(character, false);
-        if (m_panel.closing) {
+        m_controller.Keypad().ShowPressed(character, false);
+        if (m_controller.Closing()) {
             m_introRunning = false;
             return;
         }
     }
-    c.stop->setEnabled(false);
-    c.pause->setEnabled(false);
-    c.repeat->setEnabled(false);
+    m_controller.ApplyLook(CPanelLook::IntroDone);
     // Blocks on the event queue; every event but the awaited mouse movement
     // is dispatched as usual. The movement ends the sequence where it is
     // found (see eventFilter), so that the events queued behind it are
     // handled after the sequence, in order, by the panel as usual.
     m_waitingForMouse = true;
-    while (m_waitingForMouse && !m_panel.closing)
+    while (m_waitingForMouse && !m_controller.Closing())
         m_platform.WaitForEvents(-1);
     m_waitingForMouse = false;
     m_introRunning = false;
@@ -482,16 +452,16 @@ void CDialerDlg::OnIntro()
 
 void CDialerDlg::EndIntro()
 {
-    CPanelControls& c = m_panel.controls;
+    const CPanelControls& c = m_controller.Controls();
     m_platform.OpenAnimation(*c.introReel, 0);
     c.introReel->setVisible(false);
-    m_panel.statusText = "Load / Record Script";
+    m_controller.SetStatusText("Load / Record Script");
     c.display->setEnabled(true);
-    m_panel.infoText = VersionText();
+    m_controller.SetInfoText(VersionText());
     c.infoText->setEnabled(true);
     c.infoText->repaint();
     c.infoText->setVisible(true);
     c.infoText->update();
-    m_panel.PushTexts();
+    m_controller.PushTexts();
     m_introRunning = false;
 }

@@ -12,7 +12,7 @@ class QWidget;
 // X server). Two ways to move:
 //  - a drag: the window follows the mouse while the left button, pressed on
 //    a drag area, is held, and stays where the button is released;
-//  - the system menu's Move: the window follows the mouse (the arrow keys
+//  - the window menu's Move: the window follows the mouse (the arrow keys
 //    nudge it) until a click or Enter leaves it there, or Escape puts it
 //    back where it was. Only where the window system lets the program place
 //    its window and grab the mouse and keyboard (CanMoveFromMenu).

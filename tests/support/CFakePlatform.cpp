@@ -139,7 +139,6 @@ void CFakePlatform::ProcessEvents()
 
 void CFakePlatform::WaitForEvents(int timeoutMs)
 {
-    ++waits;
     std::int64_t wakeUp = timeoutMs >= 0 ? m_nowNs + std::int64_t(timeoutMs) * NsPerMs : INT64_MAX;
     if (!m_actions.empty())
         wakeUp = std::min(wakeUp, m_actions.begin()->first);

@@ -51,7 +51,6 @@ public:
     // Called as every synchronous clip ("s193") and hold ("hold 70") begins,
     // so that a test can look at the screen while the logic blocks.
     std::function<void(const QString& what)> onBlock;
-    int waits = 0;
 
     void StartClip(int clip) override;
     void PlayClip(int clip) override;

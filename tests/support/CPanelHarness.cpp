@@ -88,15 +88,15 @@ CDialScript& CPanelHarness::Script()
 
 QString CPanelHarness::Mode() const
 {
-    static const std::map<int, const char*> names{{ModeIdle, "idle"}, {ModePlaying, "playing"},
-        {ModeRecording, "recording"}, {ModePaused, "paused"}, {ModeRepeat, "repeat"}, {ModeSaving, "saving"},
-        {ModeLoading, "loading"}, {ModeInfo, "info"}};
-    return QString::fromLatin1(names.at(m_dialog->Script().GetMode()));
+    static const std::map<PanelMode, const char*> names{{PanelMode::Idle, "idle"}, {PanelMode::Playing, "playing"},
+        {PanelMode::Recording, "recording"}, {PanelMode::Paused, "paused"}, {PanelMode::Repeat, "repeat"},
+        {PanelMode::Saving, "saving"}, {PanelMode::Loading, "loading"}, {PanelMode::Info, "info"}};
+    return QString::fromLatin1(names.at(m_dialog->Controller().Mode()));
 }
 
 QString CPanelHarness::ScriptDir() const
 {
-    const std::string& directory = m_dialog->Panel().scriptDirectory;
+    const std::string& directory = m_dialog->Controller().ScriptDirectory();
     return m_workDir.filePath(QFile::decodeName(QByteArray::fromStdString(directory.empty() ? "." : directory)))
         + QLatin1Char('/');
 }

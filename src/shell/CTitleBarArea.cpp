@@ -1,4 +1,4 @@
-#include "shell/CCaptionStatic.h"
+#include "shell/CTitleBarArea.h"
 
 #include "media/CMediaCatalogue.h"
 #include "platform/CPlatform.h"
@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
-CCaptionStatic::CCaptionStatic(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent)
+CTitleBarArea::CTitleBarArea(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent)
     : QLabel(parent)
     , m_controlId(controlId)
     , m_platform(platform)
@@ -15,7 +15,7 @@ CCaptionStatic::CCaptionStatic(int controlId, CPlatform& platform, CWindowMover&
 {
 }
 
-void CCaptionStatic::SetPicture(int bitmap)
+void CTitleBarArea::SetPicture(int bitmap)
 {
     m_picture = bitmap;
     const QImage image = CMediaCatalogue::Bitmap(bitmap);
@@ -24,7 +24,7 @@ void CCaptionStatic::SetPicture(int bitmap)
         resize(image.size()); // a picture static takes its picture's size
 }
 
-void CCaptionStatic::OnLButtonDown(const QPoint& globalPosition)
+void CTitleBarArea::OnPressed(const QPoint& globalPosition)
 {
     switch (m_controlId) {
     case CloseArea:
@@ -44,7 +44,7 @@ void CCaptionStatic::OnLButtonDown(const QPoint& globalPosition)
     }
 }
 
-void CCaptionStatic::StartDrag(const QPoint& globalPosition)
+void CTitleBarArea::StartDrag(const QPoint& globalPosition)
 {
     // The window manager moves the panel where it offers to; without one
     // (a bare X server) the panel follows the mouse by itself.
@@ -54,9 +54,9 @@ void CCaptionStatic::StartDrag(const QPoint& globalPosition)
     m_mover.BeginDrag(globalPosition);
 }
 
-void CCaptionStatic::mousePressEvent(QMouseEvent* event)
+void CTitleBarArea::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        OnLButtonDown(event->globalPosition().toPoint());
+        OnPressed(event->globalPosition().toPoint());
     QLabel::mousePressEvent(event);
 }

@@ -10,7 +10,7 @@ class CWindowMover;
 // The three areas that stand in for a title bar: the close area over the
 // face's power button, the drag bar along the top, and the toggle lamp.
 // Each is told apart by its control id.
-class CCaptionStatic : public QLabel {
+class CTitleBarArea : public QLabel {
     Q_OBJECT
 
 public:
@@ -19,7 +19,7 @@ public:
     static constexpr int ToggleLamp = ControlId::ToggleLamp;
 
     // mover moves the panel where the window manager does not.
-    CCaptionStatic(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent);
+    CTitleBarArea(int controlId, CPlatform& platform, CWindowMover& mover, QWidget* parent);
 
     int ControlId() const { return m_controlId; }
     // 0 off (picture 190, the start), 1 on (picture 189).
@@ -31,7 +31,7 @@ public:
     // The left button pressed over the area: the close area plays its
     // sound to the end and then closes the panel, the drag bar moves the
     // panel while the button is held, the toggle lamp flips its picture.
-    void OnLButtonDown(const QPoint& globalPosition);
+    void OnPressed(const QPoint& globalPosition);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "panel/CPanelControls.h"
+
+class CPlatform;
 class QAbstractButton;
 struct CKeyTableRow;
-struct CPanelState;
 
-// The twelve key buttons as a group: sounding a key live, sending a key from
-// a script with its button shown pressed, and enabling or disabling them.
+// The twelve key buttons as a group: sounding a key live, drawing a key
+// pressed while a script sounds it, and enabling or disabling them.
 class CKeypad {
 public:
-    explicit CKeypad(CPanelState& panel);
+    CKeypad(const CPanelControls& controls, CPlatform& platform);
 
     // Starts the key's tone in the background, cutting off whatever sounds;
     // the button is not touched. A null key sounds nothing.
@@ -18,11 +20,9 @@ public:
     void ShowPressed(char character, bool pressed);
     // The button of a key of the key table.
     QAbstractButton* Button(const CKeyTableRow& key) const;
-    void EnableKeypad();
-    void DisableKeypad();
+    void SetEnabled(bool enabled);
 
 private:
-    void SetKeypadEnabled(bool enabled);
-
-    CPanelState& m_panel;
+    const CPanelControls& m_controls;
+    CPlatform& m_platform;
 };
