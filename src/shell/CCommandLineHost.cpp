@@ -1,6 +1,7 @@
 #include "shell/CCommandLineHost.h"
 
 #include "document/CDialScript.h"
+#include "document/CScriptText.h"
 #include "platform/CPlatform.h"
 #include "shell/CSignalWatcher.h"
 
@@ -10,20 +11,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-constexpr const char* WhiteSpace = " \t\n\v\f\r";
-
-std::string Trim(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(WhiteSpace);
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(WhiteSpace) - first + 1);
-}
-
-} // namespace
 
 CCommandLineHost::CCommandLineHost(
     const CDialScript& script, CPlatform& platform, const Settings& settings, std::FILE* out, std::FILE* err)
@@ -36,7 +23,7 @@ CCommandLineHost::CCommandLineHost(
     m_lines.reserve(std::size_t(script.GetLineCount()));
     for (int i = 0; i < script.GetLineCount(); ++i) {
         const std::string& stored = script.StoredLine(i);
-        m_lines.push_back(Trim(stored.substr(0, stored.find_first_of("\r\n"))));
+        m_lines.push_back(CScriptText::Trim(stored.substr(0, stored.find_first_of("\r\n"))));
     }
     // Standard input is watched for the whole playback, so that an Enter
     // typed before a pause line does not end that pause unseen.
@@ -129,7 +116,8 @@ void CCommandLineHost::NoteShown(const std::string&)
     // The whole note as written: a terminal is not limited to the
     // display's twelve characters.
     const std::string line = LineText(m_position);
-    std::fprintf(m_out, "%s %s\n", Now().c_str(), Trim(line.size() > 4 ? line.substr(4) : std::string()).c_str());
+    std::fprintf(
+        m_out, "%s %s\n", Now().c_str(), CScriptText::Trim(line.size() > 4 ? line.substr(4) : std::string()).c_str());
     std::fflush(m_out);
 }
 
