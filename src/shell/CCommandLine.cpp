@@ -11,16 +11,20 @@
 #include "shell/CCommandLineParser.h"
 #include "shell/CSignalWatcher.h"
 
-#include <QFileInfo>
-
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 namespace {
 
 using Options = CCommandLineParser::Options;
+
+// What a render writes to: the sound sink of the platform and its file.
+struct Render {
+    CRenderPlatform& platform;
+    CWaveWriter& writer;
+};
 
 void Complain(std::FILE* err, const std::string& where, const std::string& what)
 {
@@ -69,7 +73,9 @@ void MakeDialScript(CDialScript& script, const std::string& keys)
     script.RecordKey(CDialScript::EndMarker);
 }
 
-int Play(const Options& options, CPlatform& platform, CWaveWriter* writer, std::FILE* out, std::FILE* err)
+// Plays the script or keys of options on platform, into a file when render
+// is given; returns the exit status.
+int Play(const Options& options, CPlatform& platform, const Render* render, std::FILE* out, std::FILE* err)
 {
     const std::string label = options.keys.empty() ? options.script : std::string("--dial");
     CDialScript script(platform);
@@ -79,23 +85,19 @@ int Play(const Options& options, CPlatform& platform, CWaveWriter* writer, std::
             Complain(err, options.script, ScriptProblem(options.script));
             return CCommandLine::Failure;
         }
-        script.SetName(QFileInfo(QFile::decodeName(QByteArray::fromStdString(options.script)))
-                           .completeBaseName()
-                           .toLocal8Bit()
-                           .toStdString());
     } else {
         MakeDialScript(script, options.keys);
     }
-    if (writer != nullptr && !writer->Open()) {
-        Complain(err, options.output, "cannot write: " + writer->ErrorText().toStdString());
+    if (render != nullptr && !render->writer.Open()) {
+        Complain(err, options.output, "cannot write: " + render->writer.ErrorText().toStdString());
         return CCommandLine::Failure;
     }
 
     CCommandLineHost::Settings settings;
     settings.scriptLabel = label;
-    settings.printLines = options.verbose || (writer == nullptr && options.keys.empty());
+    settings.printLines = options.verbose || (render == nullptr && options.keys.empty());
     settings.pauseSeconds = options.pauseSeconds;
-    if (writer != nullptr)
+    if (render != nullptr)
         settings.pauseLines = CCommandLineHost::PauseLines::Silence;
     else if (!options.noPause)
         settings.pauseLines = CCommandLineHost::PauseLines::WaitForEnter;
@@ -112,15 +114,15 @@ int Play(const Options& options, CPlatform& platform, CWaveWriter* writer, std::
     } else if (CSignalWatcher::Received() != 0) {
         status = CCommandLine::SignalBase + CSignalWatcher::Received();
     }
-    if (writer != nullptr) {
+    if (render != nullptr) {
         if (status == CCommandLine::Success) {
-            static_cast<CRenderPlatform&>(platform).Finish();
-            if (!writer->Commit()) {
-                Complain(err, options.output, "cannot write: " + writer->ErrorText().toStdString());
+            render->platform.Finish();
+            if (!render->writer.Commit()) {
+                Complain(err, options.output, "cannot write: " + render->writer.ErrorText().toStdString());
                 status = CCommandLine::Failure;
             }
         } else {
-            writer->Cancel();
+            render->writer.Cancel();
         }
     }
     return status;
@@ -153,7 +155,8 @@ int CCommandLine::Run(const QStringList& arguments, std::FILE* out, std::FILE* e
         const auto previous = std::signal(SIGXFSZ, SIG_IGN);
         CWaveWriter writer(options.output, options.rate);
         CRenderPlatform platform(writer, options.rate);
-        const int status = Play(options, platform, &writer, out, err);
+        const Render render{platform, writer};
+        const int status = Play(options, platform, &render, out, err);
         std::signal(SIGXFSZ, previous);
         return status;
     }

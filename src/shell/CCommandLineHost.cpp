@@ -116,8 +116,8 @@ void CCommandLineHost::NoteShown(const std::string&)
     // The whole note as written: a terminal is not limited to the
     // display's twelve characters.
     const std::string line = LineText(m_position);
-    std::fprintf(
-        m_out, "%s %s\n", Now().c_str(), CScriptText::Trim(line.size() > 4 ? line.substr(4) : std::string()).c_str());
+    const std::string note = CScriptText::Trim(line.size() > 4 ? line.substr(4) : std::string());
+    std::fprintf(m_out, "%s%s%s\n", Now().c_str(), note.empty() ? "" : " ", note.c_str());
     std::fflush(m_out);
 }
 
