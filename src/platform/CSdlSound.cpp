@@ -16,8 +16,14 @@ namespace {
 using Clock = CSdlSound::Clock;
 
 constexpr int FrameBytes = CSdlSound::Channels * int(sizeof(std::int16_t));
-// Twenty buffers without a callback: the device has stopped.
+// Twenty buffers without a callback: a device that was running has stopped.
 constexpr auto StallAfter = std::chrono::milliseconds(100);
+// A stream just opened may wait for the sound server before it runs: an
+// idle PulseAudio null sink takes its first buffer, then sleeps out its
+// 2-second block before it asks for more. Until the device has taken a few
+// buffers it counts as starting, not stopped.
+constexpr int RunningAfterBuffers = 3;
+constexpr auto StartAtMost = std::chrono::milliseconds(2500);
 // Clips up to this many bytes of output (about 5 s) are decoded once and
 // kept, up to the store's limit; longer sounds are converted as they play.
 constexpr std::size_t MaxClipBytes = std::size_t(5) * CSdlSound::Rate * FrameBytes;
@@ -98,7 +104,7 @@ bool CSdlSound::TryOpen(const char* driver)
     // The callback is not running yet: no device lock needed.
     m_openedAt = m_delivered;
     m_lastBuffer = 0;
-    m_lastFill = Clock::now();
+    m_lastFill = m_openTime = Clock::now();
     SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
@@ -281,8 +287,6 @@ void CSdlSound::Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence
     sound.number = m_started;
     sound.frames = sequence ? sequence->Frames() : 0;
     sound.called = called;
-    const auto length = FramesToDuration(sound.frames);
-    sound.giveUp = called + length + length / 4 + std::chrono::milliseconds(250);
     sound.onDevice = m_device != 0;
     sound.cut = !sequence;
     sound.sequence = sequence;
@@ -304,7 +308,7 @@ std::int64_t CSdlSound::HeardFrame(const Lock& lock, Clock::time_point now) cons
     if (!m_sound.onDevice || m_device == 0)
         return wall;
     const Position position = PositionLocked(lock);
-    if (now - position.callbackTime > StallAfter)
+    if (Stalled(lock, now))
         return wall;
     const std::int64_t device
         = position.frames - position.lastBuffer - m_sound.startFrame + DurationToFrames(now - position.callbackTime);
@@ -317,16 +321,16 @@ Clock::time_point CSdlSound::HeardAt(const Lock& lock, std::int64_t frame, bool*
     const auto notBefore = m_sound.called + FramesToDuration(frame);
     if (!m_sound.onDevice || m_device == 0)
         return notBefore;
-    const Position position = PositionLocked(lock);
     // SDL stops calling back when the device is lost (a headset
     // unplugged): from then on the sound lasts its length in real time.
-    if (Clock::now() - position.callbackTime > StallAfter)
+    if (Stalled(lock, Clock::now()))
         return notBefore;
+    const Position position = PositionLocked(lock);
     const std::int64_t bufferStart = position.frames - position.lastBuffer;
     const auto heard
         = position.callbackTime + FramesToDuration(std::max<std::int64_t>(m_sound.startFrame + frame - bufferStart, 0));
     *handedOver = position.frames >= m_sound.startFrame + frame;
-    return std::min(std::max(heard, notBefore), m_sound.giveUp);
+    return std::max(heard, notBefore);
 }
 
 bool CSdlSound::Ended(const Lock& lock, Clock::time_point now) const
@@ -335,7 +339,18 @@ bool CSdlSound::Ended(const Lock& lock, Clock::time_point now) const
         return true;
     bool handedOver = false;
     const auto heard = HeardAt(lock, m_sound.frames, &handedOver);
-    return (handedOver && now >= heard) || now >= m_sound.giveUp;
+    return handedOver && now >= heard;
+}
+
+bool CSdlSound::Stalled(const Lock&, Clock::time_point now) const
+{
+    if (m_device == 0)
+        return true;
+    SDL_LockAudioDevice(m_device);
+    const bool running = m_delivered - m_openedAt >= RunningAfterBuffers * BufferFrames;
+    const auto last = m_lastFill;
+    SDL_UnlockAudioDevice(m_device);
+    return running ? now - last > StallAfter : now - m_openTime > StartAtMost;
 }
 
 bool CSdlSound::WaitUntil(Clock::time_point deadline)

@@ -167,16 +167,13 @@ private:
     using Lock = std::unique_lock<std::mutex>;
 
     // The sound started last, with where it lies on the output: its first
-    // frame, the time of the call (none of it is heard earlier), and when
-    // to stop waiting for a device that stalls (a working one is far inside
-    // the margin).
+    // frame and the time of the call (none of it is heard earlier).
     struct Sound {
         std::shared_ptr<CSoundSequence> sequence;
         std::uint64_t number = 0;
         std::int64_t startFrame = 0;
         std::int64_t frames = 0;
         Clock::time_point called;
-        Clock::time_point giveUp;
         // Started while a device was held; else it lasts its length in
         // real time.
         bool onDevice = false;
@@ -199,7 +196,12 @@ private:
     // When frame of the current sound will have been heard, and whether the
     // device has been handed it yet.
     Clock::time_point HeardAt(const Lock& lock, std::int64_t frame, bool* handedOver) const;
+    // Ended when its last frame was handed to the device and has been
+    // heard; on a stalled device, when its length has passed since the call.
     bool Ended(const Lock& lock, Clock::time_point now) const;
+    // Whether the device has stopped taking buffers (lost, or never
+    // started); then sounds last their length in real time.
+    bool Stalled(const Lock& lock, Clock::time_point now) const;
     // Blocks until the current sound has ended or deadline has come; true
     // when it has ended.
     bool WaitUntil(Clock::time_point deadline);
@@ -240,4 +242,5 @@ private:
     std::int64_t m_openedAt = 0;
     int m_lastBuffer = 0;
     Clock::time_point m_lastFill;
+    Clock::time_point m_openTime;
 };
