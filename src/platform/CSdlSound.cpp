@@ -153,8 +153,11 @@ void CSdlSound::ArmRelease(const Lock& lock)
 {
     bool handedOver = false;
     const auto heard = m_sound.sequence && !m_sound.cut ? HeardAt(lock, m_sound.frames, &handedOver) : Clock::now();
-    m_releaseAt
-        = m_releaseDelay == NeverRelease ? Clock::time_point::max() : std::max(heard, Clock::now()) + m_releaseDelay;
+    // The disk driver is a recorder of the line, not a sound card: each
+    // opening starts its file anew, which would lose what was recorded, and
+    // there is no sink to suspend. It stays open.
+    const bool keep = m_releaseDelay == NeverRelease || m_driver == "disk";
+    m_releaseAt = keep ? Clock::time_point::max() : std::max(heard, Clock::now()) + m_releaseDelay;
     m_wake.notify_all();
 }
 
@@ -420,6 +423,7 @@ CSdlSound::SequenceState CSdlSound::SequenceNow() const
     state.sounding = true;
     const std::int64_t frame = HeardFrame(lock, now);
     state.step = m_sound.sequence->StepAt(frame);
+    state.begun = m_sound.sequence->ClipsBegun(frame);
     bool handedOver = false;
     const auto change = HeardAt(lock, m_sound.sequence->NextChange(frame), &handedOver);
     state.untilChange = std::max<Clock::duration>(change - now, std::chrono::milliseconds(1));

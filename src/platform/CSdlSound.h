@@ -38,8 +38,9 @@ class CSoundSequence;
 // own waits for the moment to release, and sleeps without waking when there
 // is none. Releasing is chosen when the object is made (RestDelay is the
 // delay meant for the program); without it the device stays open for the
-// object's life, as a recorder of the disk driver's file may need: that
-// driver starts its file anew each time it is opened.
+// object's life. SDL's disk driver is never released: it starts its file
+// anew each time it is opened, and a recording of the line would lose what
+// came before.
 //
 // When no real device can be opened, a fallback driver (SDL's silent dummy
 // driver by default) keeps the pace of every sound; the object then says so
@@ -118,6 +119,9 @@ public:
         // The step whose clip is heard now; -1 in a silence, before the
         // first clip and after the end.
         int step = -1;
+        // How many clips have started on the output: the keys told so far.
+        // Together with step, the caller learns which clips have ended.
+        int begun = 0;
         // Time until the next clip starts or ends, or the sequence ends: the
         // longest the caller may wait before it looks again.
         Clock::duration untilChange{};

@@ -48,6 +48,13 @@ int CSoundSequence::StepAt(std::int64_t frame) const
     return frame < step->start + step->frames ? int(step - m_steps.begin()) : -1;
 }
 
+int CSoundSequence::ClipsBegun(std::int64_t frame) const
+{
+    return int(std::upper_bound(m_steps.begin(), m_steps.end(), frame, [](std::int64_t f, const Step& s) {
+        return f < s.start;
+    }) - m_steps.begin());
+}
+
 std::int64_t CSoundSequence::NextChange(std::int64_t frame) const
 {
     for (const Step& step : m_steps) {

@@ -42,6 +42,9 @@ public:
     // The step whose clip holds frame (counted from the sequence's start);
     // -1 in a silence, before the start and after the end.
     int StepAt(std::int64_t frame) const;
+    // How many clips have started by frame: those whose first frame lies at
+    // or before it (an empty clip counts once its place is reached).
+    int ClipsBegun(std::int64_t frame) const;
     // The first clip start or clip end after frame; Frames() when none is
     // left before the end.
     std::int64_t NextChange(std::int64_t frame) const;
