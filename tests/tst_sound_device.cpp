@@ -1,6 +1,8 @@
 #include "SyntheticMedia.h"
 #include "TestRows.h"
+#include "platform/CQtPlatform.h"
 #include "platform/CSdlSound.h"
+#include "playback/CKeyTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,16 +31,17 @@ class TestSoundDevice : public QObject {
 
     QTemporaryDir m_dir;
 
-    // Runs body with the disk driver and returns the left channel of what the
-    // device was given.
-    Samples Record(const std::function<void(CSdlSound&)>& body)
+    // Runs body on an Output (the engine or the program's platform) made
+    // with the disk driver and returns the left channel of what the device
+    // was given.
+    template<class Output> Samples Record(const std::function<void(Output&)>& body)
     {
         const QString file = m_dir.filePath(QStringLiteral("out.raw"));
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file));
         {
-            CSdlSound sound;
-            body(sound);
+            Output output;
+            body(output);
         }
         QFile raw(file);
         if (!raw.open(QIODevice::ReadOnly))
@@ -59,8 +62,8 @@ private slots:
     // in samples; a clip that cannot be decoded keeps its silence's place.
     void sequenceIsOneStream_data()
     {
-        QTest::addColumn<QList<int>>("silencesMs");
-        QTest::addColumn<int>("broken"); // index of an undecodable clip, or -1
+        // broken: the index of an undecodable clip, or -1
+        Columns<QList<int>, int>({"silencesMs", "broken"});
         Row("keys with 70 ms after each", QList<int>{70, 70, 70}, -1);
         Row("back to back", QList<int>{0, 0, 0}, -1);
         Row("undecodable clip", QList<int>{70, 70, 70}, 1);
@@ -76,47 +79,66 @@ private slots:
             steps.push_back(
                 {i == broken ? QByteArray("RIFF") : LevelClip(frames, std::int16_t(1000 * (i + 1))), silencesMs[i]});
         std::vector<CSdlSound::Span> layout;
-        const Samples out = Record([&](CSdlSound& sound) {
+        const Samples out = Record<CSdlSound>([&](CSdlSound& sound) {
             sound.StartSequence(steps);
             layout = sound.SequenceLayout();
             QVERIFY(sound.WaitSequence(Forever));
             QVERIFY(!sound.SequenceNow().sounding);
         });
         QCOMPARE(int(layout.size()), int(steps.size()));
-        // SDL may write silence of its own before the first callback: the
-        // file is placed on the stream by the first clip.
-        const auto first = std::find_if(out.begin(), out.end(), [](std::int16_t s) { return s != 0; });
-        const std::int64_t openedAt = layout.front().start - (first - out.begin());
+        // What the sequence should have written, from its first clip on.
+        Samples expected;
         for (int i = 0; i < silencesMs.size(); ++i) {
             const CSdlSound::Span span = layout[std::size_t(i)];
             QCOMPARE(span.end - span.start, i == broken ? 0 : frames);
-            const std::int64_t next = span.end + silencesMs[i] * CSdlSound::Rate / 1000;
-            if (i + 1 < silencesMs.size())
-                QCOMPARE(layout[std::size_t(i) + 1].start, next);
-            QVERIFY(next - openedAt <= std::int64_t(out.size()));
-            const std::int16_t level = std::int16_t(1000 * (i + 1));
-            for (std::int64_t f = span.start; f < next; ++f) {
-                const std::int16_t expected = f < span.end ? level : 0;
-                if (out[std::size_t(f - openedAt)] != expected)
-                    QFAIL(qPrintable(
-                        QStringLiteral("clip %1, frame %2: %3").arg(i).arg(f).arg(out[std::size_t(f - openedAt)])));
-            }
+            QCOMPARE(span.start - layout.front().start, std::int64_t(expected.size()));
+            expected.insert(expected.end(), std::size_t(span.end - span.start), std::int16_t(1000 * (i + 1)));
+            expected.insert(expected.end(), std::size_t(silencesMs[i] * CSdlSound::Rate / 1000), 0);
         }
+        // SDL may write silence of its own before the first callback: the
+        // file is placed on the stream by the first clip.
+        const auto first = std::find_if(out.begin(), out.end(), [](std::int16_t s) { return s != 0; });
+        QVERIFY(out.end() - first >= std::ptrdiff_t(expected.size()));
+        QVERIFY(std::equal(expected.begin(), expected.end(), first));
     }
 
-    void stopCutsAtOnce()
+    // A dial line through the program's platform: each key is told as its
+    // tone starts and ends, in order; every tone reaches the device with at
+    // least the key gap of silence after it; a false from the panel ends
+    // the line there and cuts what follows.
+    void dialLineFollowsTheOutput_data()
     {
-        const Samples out = Record([&](CSdlSound& sound) {
-            sound.StartSequence({{LevelClip(2 * CSdlSound::Rate, 1000), 70}});
-            std::this_thread::sleep_for(100ms);
-            sound.StopSequence();
-            QVERIFY(!sound.SequenceNow().sounding);
-            QVERIFY(sound.WaitSequence(0ms));
-            std::this_thread::sleep_for(100ms);
+        Columns<int, QString>({"endAfter", "told"});
+        Row("whole line", -1, "+0 -0 +1 -1 +2 -2 +3 -3");
+        Row("ended after the second key", 1, "+0 -0 +1 -1");
+    }
+
+    void dialLineFollowsTheOutput()
+    {
+        QFETCH(int, endAfter);
+        std::vector<int> tones;
+        for (const char key : {'5', '5', '9', '0'})
+            tones.push_back(CKeyTable::FromCharacter(key)->toneClip);
+        QStringList told;
+        const Samples out = Record<CQtPlatform>([&](CQtPlatform& platform) {
+            platform.SoundDialLine(tones, [&](std::size_t key, bool sounding) {
+                told << QStringLiteral("%1%2").arg(sounding ? '+' : '-').arg(key);
+                return sounding || int(key) != endAfter;
+            });
         });
-        const auto loud = std::count(out.begin(), out.end(), std::int16_t(1000));
-        QVERIFY2(loud > 0 && loud < CSdlSound::Rate, qPrintable(QString::number(loud)));
-        QCOMPARE(out.back(), std::int16_t(0));
+        QTEST(told.join(' '), "told");
+        // Tones: runs of sound set apart by at least 10 ms of silence.
+        std::vector<std::pair<std::size_t, std::size_t>> heard;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (out[i] != 0 && (heard.empty() || i - heard.back().second >= 480))
+                heard.emplace_back(i, i);
+            if (out[i] != 0)
+                heard.back().second = i + 1;
+        }
+        QVERIFY2(endAfter < 0 ? heard.size() == tones.size() : heard.size() < tones.size(),
+            qPrintable(QString::number(heard.size())));
+        for (std::size_t i = 1; i < heard.size(); ++i)
+            QVERIFY(heard[i].first - heard[i - 1].second >= std::size_t(CPlatform::KeyGapMs * CSdlSound::Rate / 1000));
     }
 
     // The device is released at rest and opened again by the next sound;
@@ -145,25 +167,20 @@ private slots:
     // that appears later is used by the next sound after a rest.
     void saysWhenSoundCannotBeHeard_data()
     {
-        QTest::addColumn<QByteArray>("driver");
-        QTest::addColumn<QList<QByteArray>>("fallbacks");
-        QTest::addColumn<QByteArray>("used");
-        QTest::addColumn<bool>("silent");
-        Row("a device", QByteArray("dummy"), QList<QByteArray>{"dummy"}, QByteArray("dummy"), false);
-        Row("only the fallback", QByteArray("no-such-driver"), QList<QByteArray>{"dummy"}, QByteArray("dummy"), true);
-        Row("nothing at all", QByteArray("no-such-driver"), QList<QByteArray>{}, QByteArray(), true);
+        Columns<QByteArray, bool>({"driver", "fallback"});
+        Row("a device", QByteArray("dummy"), true);
+        Row("only the fallback", QByteArray("no-such-driver"), true);
+        Row("nothing at all", QByteArray("no-such-driver"), false);
     }
 
     void saysWhenSoundCannotBeHeard()
     {
         QFETCH(QByteArray, driver);
-        QFETCH(QList<QByteArray>, fallbacks);
-        QFETCH(QByteArray, used);
-        QFETCH(bool, silent);
+        QFETCH(bool, fallback);
+        const bool silent = driver != "dummy";
         qputenv("SDL_AUDIODRIVER", driver);
-        std::vector<std::string> names(fallbacks.begin(), fallbacks.end());
-        CSdlSound sound(names, 20ms);
-        QCOMPARE(QByteArray::fromStdString(sound.DriverName()), used);
+        CSdlSound sound(fallback ? std::vector<std::string>{"dummy"} : std::vector<std::string>{}, 20ms);
+        QCOMPARE(sound.DriverName(), std::string(fallback ? "dummy" : ""));
         QCOMPARE(sound.IsSilent(), silent);
         const QString reason = QString::fromStdString(sound.SilenceReason());
         QCOMPARE(reason.startsWith("No sound device found: tones cannot be heard. Reason: "), silent);
@@ -177,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSoundDevice)
+QTEST_MAIN(TestSoundDevice)
 #include "tst_sound_device.moc"
