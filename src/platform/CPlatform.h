@@ -52,6 +52,15 @@ public:
     virtual void StopWaveFile() = 0;
     // The desktop's default alert, used when a typed character is refused.
     virtual void Beep() = 0;
+    // Keeps the sound device from being released while keep is true: a
+    // playback holds it from its first line to its end, so that its waits
+    // and pauses do not close and reopen the device and disturb the timing.
+    // Calls nest: each true needs its false.
+    virtual void KeepSoundDevice([[maybe_unused]] bool keep) { }
+    // Why tones cannot be heard, in the user's words, when no real sound
+    // device could be opened and sounds only keep their pace; empty while
+    // sound is heard.
+    virtual std::string SoundProblem() const { return {}; }
 
     // Animation. Opening a clip shows its frame 0 and stops any playback;
     // clip 0 leaves the control blank. Play never blocks: repeat −1 loops for

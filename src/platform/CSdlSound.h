@@ -1,59 +1,93 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 
 #include <SDL_audio.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
-class CWaveStream;
+class CSoundSequence;
 
-// Sound output through SDL's audio subsystem: one output device, opened when
-// the object is made and kept open, so that the first key of a session is
-// not clipped. One sound at a time: every new sound cuts off the one before.
+// Sound output through SDL's audio subsystem: one output device, held only
+// while sound is wanted. One sound at a time: every new sound cuts off the
+// one before.
 //
 // The device runs at 48000 Hz, 16-bit stereo with 240-frame (5 ms) buffers,
-// so that a key is heard well within 30 ms; SDL converts the clips from their
-// 11025 Hz mono. A synchronous sound follows the output stream: the audio
-// callback counts the frames it hands to the device and when, so the call
-// returns when the stream has played the last frame (and never before the
-// sound's own length has passed since the call).
+// so that a key is heard well within 30 ms. Every sound is one stream of
+// samples prepared ahead (a CSoundSequence): clips are decoded and converted
+// once and kept, and the silence after each clip is written as samples, so
+// that what reaches the line does not depend on when the calling thread
+// runs. Under load the output may fall behind real time, but it keeps every
+// silence. The audio callback counts the frames it hands to the device and
+// when, so that a caller learns when each clip is heard.
 //
-// A wave file plays in the background instead: the caller asks how long it
-// still sounds and may cut it off. It is converted piece by piece as the
-// device takes it, so that a long file does not take memory for all of its
-// converted samples.
+// At rest the device can be released: closed, and SDL's audio subsystem
+// quit, a release delay after the last sound was heard, so that the sound
+// server can suspend its sink and the process makes no wakeups. The next
+// sound opens it again, trying the real drivers first, so that a device that
+// appeared in the meantime (a headset plugged in) is used. KeepOpen holds it
+// open across a silence that belongs to a playback. A thread of the object's
+// own waits for the moment to release, and sleeps without waking when there
+// is none. Releasing is chosen when the object is made (RestDelay is the
+// delay meant for the program); without it the device stays open for the
+// object's life. SDL's disk driver is never released: it starts its file
+// anew each time it is opened, and a recording of the line would lose what
+// came before.
 //
-// Without any device (no driver opened, not even a fallback) nothing is
-// heard, but synchronous sounds and wave files still last their length, so
-// the pace of the caller stays the same. Only one object should exist at a
-// time.
+// When no real device can be opened, a fallback driver (SDL's silent dummy
+// driver by default) keeps the pace of every sound; the object then says so
+// once on standard error, and IsSilent and SilenceReason tell the caller.
+// Without any device (not even a fallback) nothing is heard, but sounds
+// still last their length. Call it from one thread; only one object should
+// exist at a time.
 class CSdlSound {
 public:
     static constexpr int Rate = 48000;
     static constexpr int Channels = 2;
     static constexpr int BufferFrames = 240;
+    // Long enough that keys typed at a human pace keep one stream; short
+    // enough that a sound server suspending its sink 2 s after the last
+    // stream closed has done so 3 s after the last sound.
+    static constexpr auto RestDelay = std::chrono::milliseconds(1000);
+    static constexpr auto NeverRelease = std::chrono::milliseconds::max();
 
     using Clock = std::chrono::steady_clock;
 
     // Opens the device with SDL's own choice of driver first (the
     // SDL_AUDIODRIVER environment variable, else the first driver that has a
-    // device), then with each of fallbackDrivers in turn.
-    explicit CSdlSound(const std::vector<std::string>& fallbackDrivers = {"dummy"});
+    // device), then with each of fallbackDrivers in turn. The device is
+    // released releaseDelay after the last sound was heard, or never.
+    explicit CSdlSound(const std::vector<std::string>& fallbackDrivers = {"dummy"},
+        std::chrono::milliseconds releaseDelay = NeverRelease);
     ~CSdlSound();
     CSdlSound(const CSdlSound&) = delete;
     CSdlSound& operator=(const CSdlSound&) = delete;
 
-    bool IsOpen() const { return m_device != 0; }
-    // The SDL driver in use ("pulseaudio", "dummy", ...), empty without one.
+    // Whether the last attempt to open a device succeeded (with a real
+    // driver or a fallback). It stays true while the device rests.
+    bool IsOpen() const;
+    // Whether the device is held open right now.
+    bool IsHeld() const;
+    // The SDL driver opened last ("pulseaudio", "dummy", ...), empty without
+    // one.
     std::string DriverName() const;
+    // Whether sounds cannot be heard because only a fallback driver, or no
+    // driver at all, could be opened; and why, in words for the user (empty
+    // when sound is heard).
+    bool IsSilent() const;
+    std::string SilenceReason() const;
 
     // The two take RIFF WAVE bytes. A sound that cannot be decoded is not
-    // heard, leaves the current sound alone and returns at once.
+    // heard, leaves the current sound alone and returns at once. The
+    // synchronous call returns when the sound has been heard.
     void PlayAsync(const QByteArray& wave);
     void PlaySync(const QByteArray& wave);
 
@@ -68,51 +102,149 @@ public:
     // plays on.
     void StopFile();
 
-    // Where the output stream stands: frames handed to the device so far,
-    // the size of the last buffer and when the audio callback handed it
-    // over. The frame at position p is heard about (p - (frames - lastBuffer))
-    // / Rate seconds after callbackTime.
+    // One clip of a sequence (RIFF WAVE bytes) and the silence after it.
+    struct Step {
+        QByteArray wave;
+        int silenceMs = 0;
+    };
+    // Starts the steps as one stream and returns at once; cuts off whatever
+    // sounds. A clip that cannot be decoded sounds nothing, but its silence
+    // keeps its place.
+    void StartSequence(const std::vector<Step>& steps);
+    // Where the sequence started last stands on the output, as heard now.
+    struct SequenceState {
+        // Until it has been heard to its end (its last silence included),
+        // and while it was not cut off.
+        bool sounding = false;
+        // The step whose clip is heard now; -1 in a silence, before the
+        // first clip and after the end.
+        int step = -1;
+        // How many clips have started on the output: the keys told so far.
+        // Together with step, the caller learns which clips have ended.
+        int begun = 0;
+        // Time until the next clip starts or ends, or the sequence ends: the
+        // longest the caller may wait before it looks again.
+        Clock::duration untilChange{};
+    };
+    SequenceState SequenceNow() const;
+    // Blocks until the sequence has been heard to its end, or for timeout
+    // at most; true when it has ended.
+    bool WaitSequence(Clock::duration timeout);
+    // Cuts off the sequence started last at once, if it still sounds.
+    void StopSequence();
+
+    // Where each clip of the sequence started last lies in the output
+    // stream, in frames as StreamPosition counts them: from start (its
+    // first frame) to end (just after its last).
+    struct Span {
+        std::int64_t start = 0;
+        std::int64_t end = 0;
+    };
+    std::vector<Span> SequenceLayout() const;
+
+    // Holds the device open (opening it now if it rests) until as many
+    // EndKeepOpen calls have come, so that a silence that belongs to a
+    // playback (a wait, a pause) does not close and reopen it.
+    void KeepOpen();
+    void EndKeepOpen();
+
+    // Decodes and keeps a clip ahead of its first use, so that even the
+    // first one costs no decoding.
+    void Prepare(const QByteArray& wave);
+
+    // Where the output stream stands: frames handed to the device so far
+    // (counted on across releases), the size of the last buffer and when the
+    // audio callback handed it over, and the count when the device held now
+    // was opened (a reopened device shows a new one). The frame
+    // at position p is heard about (p - (frames - lastBuffer)) / Rate seconds
+    // after callbackTime.
     struct Position {
         std::int64_t frames = 0;
         int lastBuffer = 0;
         Clock::time_point callbackTime;
+        std::int64_t openedAt = 0;
     };
     Position StreamPosition() const;
 
 private:
-    using SoundPtr = std::shared_ptr<CWaveStream>;
+    using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
+    using Lock = std::unique_lock<std::mutex>;
 
-    // When a sound that was started will have been heard to its end: the
-    // position of its last frame in the output stream, the time its length
-    // has passed since the call (never earlier), and the time to give up
-    // at, so that a device that stalls does not hold the caller for ever
-    // (a working one is far inside the margin).
-    struct Schedule {
-        std::int64_t endFrame = 0;
-        Clock::time_point notBefore;
-        Clock::time_point giveUp;
+    // The sound started last, with where it lies on the output: its first
+    // frame and the time of the call (none of it is heard earlier).
+    struct Sound {
+        std::shared_ptr<CSoundSequence> sequence;
+        std::uint64_t number = 0;
+        std::int64_t startFrame = 0;
+        std::int64_t frames = 0;
+        Clock::time_point called;
+        // Started while a device was held; else it lasts its length in
+        // real time.
+        bool onDevice = false;
+        bool cut = false;
     };
 
-    bool OpenDevice();
-    // Makes sound the one heard from the next device buffer on (nothing
-    // when sound is null) and returns when its last frame will be heard.
-    Schedule Start(SoundPtr sound, Clock::time_point called);
-    // The best estimate of when the sound of schedule will have been heard,
-    // assuming the device plays its buffers in real time from the last
-    // callback on; whether the device has been handed the last frame yet.
-    Clock::time_point HeardBy(const Schedule& schedule, bool* handedOver = nullptr) const;
+    bool OpenDevice(const Lock& lock);
+    bool TryOpen(const char* driver);
+    void ReleaseDevice(const Lock& lock);
+    void ReleaseWhenIdle();
+    // Decoded samples for the bytes, from the store or decoded now; null
+    // when the bytes cannot be decoded or are too long to keep.
+    Samples Clip(const QByteArray& wave);
+    std::shared_ptr<CSoundSequence> Sequence(const std::vector<Step>& steps);
+    // Makes sequence the sound heard from the next device buffer on, or
+    // cuts off the current sound when it is null.
+    void Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called);
+    // The frame of the current sound heard at now, counted from its start.
+    std::int64_t HeardFrame(const Lock& lock, Clock::time_point now) const;
+    // When frame of the current sound will have been heard, and whether the
+    // device has been handed it yet.
+    Clock::time_point HeardAt(const Lock& lock, std::int64_t frame, bool* handedOver) const;
+    // Ended when its last frame was handed to the device and has been
+    // heard; on a stalled device, when its length has passed since the call.
+    bool Ended(const Lock& lock, Clock::time_point now) const;
+    // Whether the device has stopped taking buffers (lost, or never
+    // started); then sounds last their length in real time.
+    bool Stalled(const Lock& lock, Clock::time_point now) const;
+    // Blocks until the current sound has ended or deadline has come; true
+    // when it has ended.
+    bool WaitUntil(Clock::time_point deadline);
+    Position PositionLocked(const Lock& lock) const;
+    void ArmRelease(const Lock& lock);
     static void SDLCALL Fill(void* self, Uint8* stream, int length);
 
+    const std::vector<std::string> m_fallbackDrivers;
+    const std::chrono::milliseconds m_releaseDelay;
+
+    // Guards everything below against the release thread.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_releaser;
+    bool m_quit = false;
+    Clock::time_point m_releaseAt = Clock::time_point::max();
+    int m_holds = 0;
+
     SDL_AudioDeviceID m_device = 0;
-    // Counts the sounds started, so that a file knows whether it was cut
-    // off. Touched by the calling thread only.
+    bool m_opened = false;
+    // Without any device, opening is tried again from then on only.
+    Clock::time_point m_nextTry;
+    std::string m_driver;
+    std::string m_silenceReason;
+    bool m_told = false;
+
+    Sound m_sound;
     std::uint64_t m_started = 0;
     std::uint64_t m_file = 0;
-    Schedule m_fileSchedule;
+
+    // Decoded clips, touched by the calling thread only.
+    QHash<QByteArray, Samples> m_clips;
+    std::size_t m_clipBytes = 0;
 
     // Shared with the audio callback, which runs under the device lock.
-    SoundPtr m_playing;
+    std::shared_ptr<CSoundSequence> m_playing;
     std::int64_t m_delivered = 0;
+    std::int64_t m_openedAt = 0;
     int m_lastBuffer = 0;
     Clock::time_point m_lastFill;
+    Clock::time_point m_openTime;
 };
