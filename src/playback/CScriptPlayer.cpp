@@ -35,6 +35,10 @@ Outcome CScriptPlayer::Play(CDialScript& script, const std::string& waveDirector
 {
     Run run{script, waveDirectory, host, 0, 1, 0, std::nullopt};
     run.lastPosition = script.GetLineCount() - 1;
+    // Waits and pauses belong to the playback's sound: the device stays
+    // open through them, so that releasing and reopening it cannot shift
+    // the next line.
+    m_platform.KeepSoundDevice(true);
     bool noteShown = false;
     for (; run.position <= run.lastPosition; ++run.position, ++run.lineNumber) {
         // The lines are read afresh each time: a script replaced while
@@ -78,6 +82,7 @@ Outcome CScriptPlayer::Play(CDialScript& script, const std::string& waveDirector
         }
     }
 
+    m_platform.KeepSoundDevice(false);
     const Outcome outcome = run.end.value_or(Outcome::Completed);
     host.Ended(outcome, std::min(run.position, run.lastPosition));
     return outcome;
