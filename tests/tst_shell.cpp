@@ -143,6 +143,24 @@ private slots:
         QCOMPARE(panel.platform.sounds, QStringList{"267"});
     }
 
+    // The program shows the panel, runs its opening sequence and ends with
+    // status 0 once the panel is closed.
+    void runUntilClosed()
+    {
+        CFakePlatform platform;
+        CDialerApp app(platform);
+        app.messageBox = [](const QString&, const QString&) {};
+        bool shown = false;
+        platform.At(5000, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<CDialerDlg*>(widget) != nullptr && widget->isVisible())
+                    shown = widget->close();
+            }
+        });
+        QCOMPARE(app.Run(), 0);
+        QVERIFY(shown);
+    }
+
     void checkDisplay_data()
     {
         Columns<int, int, int, QString>({"dpi", "depth", "pointSize", "warnings"});
@@ -292,6 +310,7 @@ private slots:
             QTest::mouseClick(&dialog, Qt::LeftButton, Qt::NoModifier, dialog.mapFromGlobal(from + mouse));
         }
         QVERIFY(!dialog.Mover().IsMoving());
+        QVERIFY(QWidget::mouseGrabber() == nullptr && QWidget::keyboardGrabber() == nullptr);
         QTEST(dialog.pos() - start, "moved");
         QVERIFY(dialog.isVisible());
     }
