@@ -287,7 +287,8 @@ private slots:
     {
         Columns<QPoint, QString, QPoint>({"mouse", "keys", "moved"});
         Row("mouse, then a click", QPoint(30, 20), "", QPoint(30, 20));
-        Row("arrows, then Enter", QPoint(), "RIGHT RIGHT UP DOWN UP LEFT ENTER", QPoint(8, -8));
+        Row("arrows, then Enter; other keys do nothing", QPoint(), "RIGHT RIGHT K5 UP DOWN UP LEFT ENTER",
+            QPoint(8, -8));
         Row("Escape puts it back", QPoint(30, 20), "LEFT ESC", QPoint());
     }
 
@@ -304,7 +305,7 @@ private slots:
         static const std::map<QString, int> arrows{{"LEFT", Qt::Key_Left}, {"RIGHT", Qt::Key_Right}, {"UP", Qt::Key_Up},
             {"DOWN", Qt::Key_Down}, {"ENTER", Qt::Key_Return}, {"ESC", Qt::Key_Escape}};
         for (const QString& key : keys.split(' ', Qt::SkipEmptyParts))
-            panel.Key(arrows.at(key));
+            key.startsWith('K') ? panel.Do(key) : panel.Key(arrows.at(key));
         if (dialog.Mover().IsMoving()) {
             QTest::mouseMove(&dialog, dialog.mapFromGlobal(from + mouse));
             QTest::mouseClick(&dialog, Qt::LeftButton, Qt::NoModifier, dialog.mapFromGlobal(from + mouse));
@@ -313,6 +314,7 @@ private slots:
         QVERIFY(QWidget::mouseGrabber() == nullptr && QWidget::keyboardGrabber() == nullptr);
         QTEST(dialog.pos() - start, "moved");
         QVERIFY(dialog.isVisible());
+        QCOMPARE(panel.platform.sounds, QStringList{});
     }
 
     void statusTextsFitTheStatusLine()
