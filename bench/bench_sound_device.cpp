@@ -93,15 +93,15 @@ void Summarise(const char* what, std::vector<double> ms)
 }
 
 // Lets the device come to rest: released by the engine, or left alone for
-// two seconds by the engine of before, which kept it open, and by the
-// engine on the disk driver, which it never releases.
+// a while by the engine of before, which kept it open, and by the engine on
+// the disk driver, which it never releases.
 void Rest(CSdlSound& sound)
 {
 #ifdef PELMORA_OLD_ENGINE
     (void)sound;
     std::this_thread::sleep_for(2s);
 #else
-    const auto giveUp = Clock::now() + 2s;
+    const auto giveUp = Clock::now() + CSdlSound::RestDelay + 1s;
     while (sound.IsHeld() && Clock::now() < giveUp)
         std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(100ms);
