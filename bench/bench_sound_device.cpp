@@ -60,6 +60,7 @@ std::unique_ptr<CSdlSound> MakeSound()
 #endif
 }
 
+#ifndef PELMORA_OLD_ENGINE
 // Voluntary and involuntary context switches of all the process's threads:
 // every time one of them went to sleep or was put aside.
 long long ContextSwitches()
@@ -77,6 +78,7 @@ long long ContextSwitches()
     }
     return total;
 }
+#endif
 
 void Summarise(const char* what, std::vector<double> ms)
 {
@@ -91,14 +93,16 @@ void Summarise(const char* what, std::vector<double> ms)
 }
 
 // Lets the device come to rest: released by the engine, or left alone for
-// two seconds by the engine of before, which kept it open.
+// a while by the engine of before, which kept it open, and by the engine on
+// the disk driver, which it never releases.
 void Rest(CSdlSound& sound)
 {
 #ifdef PELMORA_OLD_ENGINE
     (void)sound;
     std::this_thread::sleep_for(2s);
 #else
-    while (sound.IsHeld())
+    const auto giveUp = Clock::now() + CSdlSound::RestDelay + 1s;
+    while (sound.IsHeld() && Clock::now() < giveUp)
         std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(100ms);
 #endif
@@ -106,7 +110,7 @@ void Rest(CSdlSound& sound)
 
 // Sounds tone and returns the milliseconds from the call until the tone's
 // first frame was taken by the sound server, or a negative number when
-// that cannot be told. A server asks for the next buffer once it has taken
+// that cannot be told (nothing taken within 5 s). A server asks for the next buffer once it has taken
 // the one before, so the first frame counts as taken when the callback
 // after the one that handed it over runs, less one buffer: a stream that
 // waits for the server shows here, where the moment the first buffer was
@@ -133,7 +137,9 @@ double KeyToSound(CSdlSound& sound, const QByteArray& tone)
         std::this_thread::sleep_for(100us);
         position = sound.StreamPosition();
     }
-    return Ms(position.callbackTime - pressed) - 1000.0 * CSdlSound::BufferFrames / CSdlSound::Rate;
+    // A stream that starts asks for its first buffers back to back: then
+    // the first frame was taken at once.
+    return std::max(Ms(position.callbackTime - pressed) - 1000.0 * CSdlSound::BufferFrames / CSdlSound::Rate, 0.0);
 }
 
 int Latency(int keys)

@@ -3,28 +3,29 @@
 # PulseAudio server with a null sink (started here, with its own runtime
 # directory and suspend-on-idle after 2 s) and on SDL's disk driver.
 #
-#   sound_device.sh after BUILD_DIR OUT_DIR
-#       the engine of this tree, in bench/bench_sound_device: the sink and
-#       the wakeups at rest (also for SDL's pause, close and quit of a
-#       device), key-to-sound, a silence held open, 40 keys, and 500 keys
-#       under load.
-#   sound_device.sh before MAIN_SOURCE_DIR OUT_DIR
-#       the program of a source tree that kept its device open: it builds
-#       that tree (with this bench_sound_device added, built for the engine
-#       of before), measures build/pelmora at rest under Xvfb and its own
-#       playback of 40 and of 500 keys under load, and the bench's
-#       key-to-sound and held silence.
+#   [DRIVERS="pulseaudio disk"] sound_device.sh after|before SOURCE_DIR OUT_DIR
+#       SOURCE_DIR/build holds pelmora and bench/bench_sound_device. For
+#       "before" (a tree whose engine kept its device open) they are built
+#       there when missing, the bench for the engine of before.
+#       The engine, in bench_sound_device: key-to-sound; for "after" also
+#       the sink and the wakeups at rest (for SDL's open, pause, close and
+#       quit of a device too), a silence held open, and 40 and 500 keys (the
+#       latter under load) sounded as one sequence.
+#       The program, build/pelmora under Xvfb: at rest, in a 10 s wait of a
+#       script, and its own playback of a script of 40 keys and of one of
+#       500 keys under load (lines of 50 keys).
 #
 # Wakeups are the context switches (voluntary and involuntary) of all the
 # process's threads over 10 s, read from /proc/PID/task/*/status; CPU is the
 # threads' run time from /proc/PID/task/*/schedstat. Rest is measured from
 # 5 s to 15 s after the last sound. Every figure is printed with the load
-# average of the machine at that moment. Needs pulseaudio, pulseaudio-utils,
-# xvfb, xauth, xdotool, sox, multimon-ng and dtmf2num; run as a user whose
-# sound server may be started (root is fine).
+# average of the machine at that moment. Needs xvfb, xauth, xdotool, sox,
+# multimon-ng and dtmf2num, and installs pulseaudio and pulseaudio-utils when
+# they are missing; run as a user whose sound server may be started (root is
+# fine).
 set -euo pipefail
-here=$(dirname "$(readlink -f "$0")")
-repo=$(dirname "$here")
+self=$(readlink -f "$0")
+here=$(dirname "$self")
 
 if [ "${1:-}" = "--inside-x" ]; then
     shift
@@ -32,14 +33,22 @@ if [ "${1:-}" = "--inside-x" ]; then
 else
     inside_x=0
 fi
-[ $# -eq 3 ] || {
-    echo "usage: $0 after BUILD_DIR OUT_DIR | before MAIN_SOURCE_DIR OUT_DIR" >&2
+[ $# -eq 3 ] || [ $# -eq 4 -a "$inside_x" = 1 ] || {
+    echo "usage: $0 after|before SOURCE_DIR OUT_DIR" >&2
     exit 2
 }
 what=$1
 tree=$(readlink -f "$2")
 out=$(readlink -m "$3")
 mkdir -p "$out"
+
+# The sound server is needed for measuring only, so it is not among the
+# packages of scripts/deps.sh.
+if [ "$inside_x" = 0 ] && ! { command -v pulseaudio && command -v pactl; } >/dev/null; then
+    sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends pulseaudio pulseaudio-utils
+fi
 
 note() { echo "$* [load $(cut -d' ' -f1-3 /proc/loadavg)]" | tee -a "$out/figures.txt"; }
 
@@ -148,10 +157,26 @@ check_keys() {
     note "$label on $SDL_AUDIODRIVER: $(tr '\n' ';' <"$file.txt")"
 }
 
-# --- after: the engine in its bench program ---------------------------------
+# --- the engine in its bench program ---------------------------------------
 
-after_driver() {
-    local bench=$tree/bench/bench_sound_device pid mode
+engine_driver() {
+    local bench=$tree/build/bench/bench_sound_device pid mode
+    SDL_DISKAUDIOFILE=$out/latency.raw "$bench" latency 40 >"$out/latency-$what-$SDL_AUDIODRIVER.txt" 2>&1
+    note "$what, engine: $(grep -A2 key-to-sound "$out/latency-$what-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
+    if [ "$SDL_AUDIODRIVER" = pulseaudio ]; then
+        # The null sink renders 2 s ahead while no stream asks for a short
+        # latency, so a stream that connects waits up to 2 s for its first
+        # request, which no sound card does. Held by a 5 ms stream of
+        # silence, the sink shows what opening a stream costs.
+        pacat -d line --latency-msec=5 --raw /dev/zero &
+        local holder=$!
+        sleep 1
+        "$bench" latency 20 >"$out/latency-held-$what.txt" 2>&1
+        kill "$holder"
+        wait "$holder" 2>/dev/null || true
+        note "$what, engine, sink held by a 5 ms stream: $(grep -A2 key-to-sound "$out/latency-held-$what.txt" | tr -s ' ' | tr '\n' ';')"
+    fi
+    [ "$what" = after ] || return 0
     # SDL alone: what each way of leaving a device does at rest.
     for mode in open pause close quit; do
         SDL_DISKAUDIOFILE=$out/sdl-$mode.raw "$bench" sdl-rest "$mode" >"$out/sdl-$mode.log" 2>&1 &
@@ -164,37 +189,37 @@ after_driver() {
     SDL_DISKAUDIOFILE=$out/rest.raw "$bench" rest >"$out/rest.log" 2>&1 &
     pid=$!
     sleep 0.5
-    measure_rest "engine at rest" "$pid"
+    measure_rest "after, engine at rest" "$pid"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 
-    SDL_DISKAUDIOFILE=$out/latency.raw "$bench" latency 40 >"$out/latency-$SDL_AUDIODRIVER.txt" 2>&1
-    note "$(grep -A2 key-to-sound "$out/latency-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
     SDL_DISKAUDIOFILE=$out/hold.raw "$bench" hold 10 >"$out/hold.txt" 2>&1
-    note "$(grep silence "$out/hold.txt")"
+    note "after, engine: $(grep silence "$out/hold.txt")"
 
-    start_recording "$out/keys40-$SDL_AUDIODRIVER.raw"
+    start_recording "$out/engine-keys40-$SDL_AUDIODRIVER.raw"
     "$bench" keys "$keys40" >"$out/keys40.txt" 2>&1
     stop_recording
-    note "$(grep keys "$out/keys40.txt")"
-    check_keys "40 keys" "$out/keys40-$SDL_AUDIODRIVER.raw" "$keys40"
+    note "after, engine: $(grep keys "$out/keys40.txt")"
+    check_keys "after, engine: 40 keys" "$out/engine-keys40-$SDL_AUDIODRIVER.raw" "$keys40"
 
     start_load
-    start_recording "$out/keys500-$SDL_AUDIODRIVER.raw"
+    start_recording "$out/engine-keys500-$SDL_AUDIODRIVER.raw"
     "$bench" keys "$keys500" >"$out/keys500.txt" 2>&1
     stop_recording
-    note "under load: $(grep keys "$out/keys500.txt")"
+    note "after, engine under load: $(grep keys "$out/keys500.txt")"
     stop_load
-    check_keys "500 keys under load" "$out/keys500-$SDL_AUDIODRIVER.raw" "$keys500"
+    check_keys "after, engine: 500 keys under load" "$out/engine-keys500-$SDL_AUDIODRIVER.raw" "$keys500"
 }
 
-# --- before: the program and the engine of before ----------------------------
+# --- the program ---------------------------------------------------------------
 
-# Drives the program: ends the opening sequence with the mouse; with a
-# script, loads it and plays it, and waits for its end.
+# Drives the program (inside X): ends the opening sequence with the mouse,
+# then either rests, or loads the script and plays it: "wait" measures the
+# 10 s wait of its script, a number of seconds lets the script play that
+# long.
 run_program() {
-    local seconds=$1 pelmora=$tree/build/pelmora pid wid
-    "$pelmora" >"$out/pelmora.log" 2>&1 &
+    local how=$1 pelmora=$tree/build/pelmora pid wid
+    "$pelmora" >"$out/pelmora-$how.log" 2>&1 &
     pid=$!
     wid=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -203,49 +228,68 @@ run_program() {
         sleep 0.5
     done
     xdotool windowfocus --sync "$wid"
-    if [ "$seconds" = rest ]; then
-        measure_rest "program at rest" "$pid"
+    if [ "$how" = rest ]; then
+        measure_rest "$what, program at rest" "$pid"
+        import -window root "$out/$what-rest.png" 2>/dev/null || true
     else
         xdotool mousemove --sync $((X + 37)) $((Y + 419)) click 1 # LOAD: the list, its entry selected
         sleep 0.5
         xdotool key Return
         sleep 1.5
-        import -window root "$out/loaded.png" 2>/dev/null || true
-        local start
-        start=$(date +%s.%N)
         xdotool mousemove --sync $((X + 64)) $((Y + 229)) click 1 # PLAY
-        sleep "$seconds"
-        note "program playback: $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.0f s of wall time given", e - s }')"
+        if [ "$how" = wait ]; then
+            # dial 5, then wait 10: from 1.5 s to 9.5 s after PLAY.
+            sleep 1.5
+            local a b state
+            a=$(sample "$pid")
+            sleep 4
+            state=$(sink_state)
+            import -window root "$out/$what-wait.png" 2>/dev/null || true
+            sleep 4
+            b=$(sample "$pid")
+            set -- $a $b
+            note "$what, program in a 10 s wait on $SDL_AUDIODRIVER: sink $state;" \
+                "$(awk -v c=$(($3 - $1)) -v s=$(($4 - $2)) 'BEGIN { printf "CPU %.3f %% of a core, %.1f wakeups/s", c / 1e7 / 8, s / 8 }')"
+        else
+            sleep "$how"
+            import -window root "$out/$what-played.png" 2>/dev/null || true
+        fi
     fi
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }
 
-before_driver() {
-    local bench=$tree/build/bench/bench_sound_device
-    SDL_DISKAUDIOFILE=$out/latency.raw "$bench" latency 40 >"$out/latency-$SDL_AUDIODRIVER.txt" 2>&1
-    note "before: $(grep -A2 key-to-sound "$out/latency-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
+# A script of the keys, in lines of 50 keys.
+write_script() {
+    python3 -c 'import sys; k = sys.argv[1]; sys.stdout.write("".join("dial %s\r\n" % k[i:i + 50] for i in range(0, len(k), 50)))' \
+        "$1" >script/aaa.dsq
+}
 
+program_driver() {
     local work
     work=$(mktemp -d)
     mkdir -p "$work/script"
     cd "$work"
-    export SDL_DISKAUDIOFILE=$out/rest-program.raw
-    xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" --inside-x before "$tree" "$out" rest
+    export SDL_DISKAUDIOFILE=$out/program-rest.raw
+    xvfb-run -a -s '-screen 0 1024x768x24' bash "$self" --inside-x "$what" "$tree" "$out" rest
 
-    printf 'dial %s\r\n' "$keys40" >script/aaa.dsq
-    start_recording "$out/keys40-$SDL_AUDIODRIVER.raw"
-    xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" --inside-x before "$tree" "$out" 12
+    printf 'dial 5\r\nwait 10\r\ndial 5\r\n' >script/aaa.dsq
+    export SDL_DISKAUDIOFILE=$out/program-wait.raw
+    xvfb-run -a -s '-screen 0 1024x768x24' bash "$self" --inside-x "$what" "$tree" "$out" wait
+
+    write_script "$keys40"
+    start_recording "$out/$what-keys40-$SDL_AUDIODRIVER.raw"
+    xvfb-run -a -s '-screen 0 1024x768x24' bash "$self" --inside-x "$what" "$tree" "$out" 12
     stop_recording
-    check_keys "before: program's 40 keys" "$out/keys40-$SDL_AUDIODRIVER.raw" "$keys40"
+    check_keys "$what, program: 40 keys" "$out/$what-keys40-$SDL_AUDIODRIVER.raw" "$keys40"
 
-    printf 'dial %s\r\n' "$keys500" >script/aaa.dsq
+    write_script "$keys500"
     start_load
-    start_recording "$out/keys500-$SDL_AUDIODRIVER.raw"
-    xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" --inside-x before "$tree" "$out" 140
+    start_recording "$out/$what-keys500-$SDL_AUDIODRIVER.raw"
+    xvfb-run -a -s '-screen 0 1024x768x24' bash "$self" --inside-x "$what" "$tree" "$out" 120
     stop_recording
     stop_load
-    check_keys "before: program's 500 keys under load" "$out/keys500-$SDL_AUDIODRIVER.raw" "$keys500"
+    check_keys "$what, program: 500 keys under load" "$out/$what-keys500-$SDL_AUDIODRIVER.raw" "$keys500"
     cd "$out"
     rm -rf "$work"
 }
@@ -257,14 +301,7 @@ fi
 
 export SDL_NO_SIGNAL_HANDLERS=1
 case "$what" in
-after)
-    start_pulse
-    export SDL_AUDIODRIVER=pulseaudio
-    after_driver
-    stop_pulse
-    export SDL_AUDIODRIVER=disk
-    after_driver
-    ;;
+after) ;;
 before)
     if [ ! -x "$tree/build/bench/bench_sound_device" ]; then
         cp "$here/bench_sound_device.cpp" "$tree/bench/"
@@ -278,15 +315,16 @@ EOF
         cmake -S "$tree" -B "$tree/build" >/dev/null
         cmake --build "$tree/build" -j2 --target pelmora bench_sound_device >/dev/null
     fi
-    start_pulse
-    export SDL_AUDIODRIVER=pulseaudio
-    before_driver
-    stop_pulse
-    export SDL_AUDIODRIVER=disk
-    before_driver
     ;;
 *)
-    echo "usage: $0 after BUILD_DIR OUT_DIR | before MAIN_SOURCE_DIR OUT_DIR" >&2
+    echo "usage: $0 after|before SOURCE_DIR OUT_DIR" >&2
     exit 2
     ;;
 esac
+for driver in ${DRIVERS:-pulseaudio disk}; do
+    export SDL_AUDIODRIVER=$driver
+    [ "$driver" != pulseaudio ] || start_pulse
+    engine_driver
+    program_driver
+    stop_pulse
+done

@@ -260,6 +260,9 @@ private slots:
             "123445", "1 2 3 4 5 4 5 6", "...", "repeat: STOP PAUSE REPEAT | display lines | REPEAT | 264.0 244*");
         Row("REPEAT on line 1 waits for the next wait", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 ?mode",
             "112", "1 2 3 2 3 4", "...", "repeat");
+        Row("PAUSE and on again with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2",
+            "1000 REPEAT; 1100 PAUSE; 1200 PAUSE; 1300 ?look", "112", "1 2 3 2 3 4", "...",
+            "repeat: STOP PAUSE REPEAT | display lines | PAUSE | 188* 242.0");
         Row("REPEAT on line 1 waits for the next pause", "wait 3\ndial 1\npause\ndial 2",
             "1000 REPEAT; 5000 ?mode; 6000 PAUSE; 9000 PAUSE", "112", "1 2 3 2 3 4", "...", "paused");
         Row("REPEAT in a dial line", "dial 1\ndial 2\nwait 3\ndial 3", "50 REPEAT", "1223", "1 2 3 2 3 4", "...", "");

@@ -143,6 +143,24 @@ private slots:
         QCOMPARE(panel.platform.sounds, QStringList{"267"});
     }
 
+    // The program shows the panel, runs its opening sequence and ends with
+    // status 0 once the panel is closed.
+    void runUntilClosed()
+    {
+        CFakePlatform platform;
+        CDialerApp app(platform);
+        app.messageBox = [](const QString&, const QString&) {};
+        bool shown = false;
+        platform.At(5000, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<CDialerDlg*>(widget) != nullptr && widget->isVisible())
+                    shown = widget->close();
+            }
+        });
+        QCOMPARE(app.Run(), 0);
+        QVERIFY(shown);
+    }
+
     void checkDisplay_data()
     {
         Columns<int, int, int, QString>({"dpi", "depth", "pointSize", "warnings"});
@@ -269,7 +287,8 @@ private slots:
     {
         Columns<QPoint, QString, QPoint>({"mouse", "keys", "moved"});
         Row("mouse, then a click", QPoint(30, 20), "", QPoint(30, 20));
-        Row("arrows, then Enter", QPoint(), "RIGHT RIGHT UP DOWN UP LEFT ENTER", QPoint(8, -8));
+        Row("arrows, then Enter; other keys do nothing", QPoint(), "RIGHT RIGHT K5 UP DOWN UP LEFT ENTER",
+            QPoint(8, -8));
         Row("Escape puts it back", QPoint(30, 20), "LEFT ESC", QPoint());
     }
 
@@ -286,14 +305,16 @@ private slots:
         static const std::map<QString, int> arrows{{"LEFT", Qt::Key_Left}, {"RIGHT", Qt::Key_Right}, {"UP", Qt::Key_Up},
             {"DOWN", Qt::Key_Down}, {"ENTER", Qt::Key_Return}, {"ESC", Qt::Key_Escape}};
         for (const QString& key : keys.split(' ', Qt::SkipEmptyParts))
-            panel.Key(arrows.at(key));
+            key.startsWith('K') ? panel.Do(key) : panel.Key(arrows.at(key));
         if (dialog.Mover().IsMoving()) {
             QTest::mouseMove(&dialog, dialog.mapFromGlobal(from + mouse));
             QTest::mouseClick(&dialog, Qt::LeftButton, Qt::NoModifier, dialog.mapFromGlobal(from + mouse));
         }
         QVERIFY(!dialog.Mover().IsMoving());
+        QVERIFY(QWidget::mouseGrabber() == nullptr && QWidget::keyboardGrabber() == nullptr);
         QTEST(dialog.pos() - start, "moved");
         QVERIFY(dialog.isVisible());
+        QCOMPARE(panel.platform.sounds, QStringList{});
     }
 
     void statusTextsFitTheStatusLine()

@@ -11,7 +11,7 @@
 // CAnimateCtrl widgets, the monotonic millisecond clock and Qt's event loop.
 // Make it after the QApplication and keep it for the life of the program:
 // it opens the sound device when it is made (so that a missing device is
-// known at once), and releases it whenever nothing has sounded for a second,
+// known at once), and releases it whenever nothing has sounded for 2 s,
 // so that the sound server can suspend its sink and the program rests
 // without waking up. The next sound opens it again.
 class CQtPlatform : public CPlatform {

@@ -53,10 +53,11 @@ public:
     static constexpr int Rate = 48000;
     static constexpr int Channels = 2;
     static constexpr int BufferFrames = 240;
-    // Long enough that keys typed at a human pace keep one stream; short
-    // enough that a sound server suspending its sink 2 s after the last
-    // stream closed has done so 3 s after the last sound.
-    static constexpr auto RestDelay = std::chrono::milliseconds(1000);
+    // As long as the pause that ends a dial line when recording, so that the
+    // keys of one line keep one stream (a sound server may take long to
+    // start a new one); short enough that a sound server suspending its sink
+    // 2 s after the last stream closed has done so 4 s after the last sound.
+    static constexpr auto RestDelay = std::chrono::milliseconds(2000);
     static constexpr auto NeverRelease = std::chrono::milliseconds::max();
 
     using Clock = std::chrono::steady_clock;
