@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -88,6 +89,21 @@ private slots:
         QCOMPARE(Text(panel, "info"), QString("\n\n\n\nFor latest version visit:\npelmora.example.org").mid(1));
         QVERIFY(panel.Widget("reel")->isHidden() && !static_cast<CAnimateCtrl*>(panel.Widget("reel"))->IsOpen());
         QVERIFY(panel.Widget("display")->isEnabled());
+    }
+
+    // Without a sound device the panel says so once the sequence has ended,
+    // and stays usable.
+    void soundNotice()
+    {
+        CPanelHarness panel(CPanelHarness::Constructed);
+        panel.platform.soundProblem = "No sound device found: tones cannot be heard.";
+        panel.Dialog().SkipIntro();
+        panel.Show();
+        panel.platform.At(2000, [&] { QTest::mouseMove(&panel.Dialog(), QPoint(50, 120)); });
+        panel.Dialog().OnIntro();
+        const QMessageBox* notice = panel.Dialog().findChild<QMessageBox*>();
+        QVERIFY(notice && notice->isVisible() && !notice->isModal());
+        QCOMPARE(notice->text(), QString::fromStdString(panel.platform.soundProblem));
     }
 
     // Input during the flashes waits for them; during the wait for the

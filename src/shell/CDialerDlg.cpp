@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTextEdit>
@@ -462,4 +463,18 @@ void CDialerDlg::EndIntro()
     c.infoText->update();
     m_controller.PushTexts();
     m_introRunning = false;
+    ShowSoundNotice();
+}
+
+void CDialerDlg::ShowSoundNotice()
+{
+    const std::string reason = m_platform.SoundProblem();
+    if (reason.empty())
+        return;
+    // Not modal: the panel stays usable, and the note can stay open.
+    auto* notice
+        = new QMessageBox(QMessageBox::Warning, windowTitle(), QString::fromLocal8Bit(reason), QMessageBox::Ok, this);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->setModal(false);
+    notice->show();
 }

@@ -78,6 +78,9 @@ private:
     void CreateWindowMenu();
     // The last steps of the opening sequence, once the mouse has moved.
     void EndIntro();
+    // Says once, beside the panel, that tones cannot be heard and why, when
+    // the platform found no sound device: the panel works on silently.
+    void ShowSoundNotice();
     bool IsKeyForPanel(QObject* watched) const;
 
     CPlatform& m_platform;

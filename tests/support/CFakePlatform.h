@@ -59,6 +59,8 @@ public:
     int WaveFileRemainingMs() override;
     void StopWaveFile() override;
     void Beep() override;
+    std::string SoundProblem() const override { return soundProblem; }
+    std::string soundProblem;
     void OpenAnimation(CAnimateCtrl& control, int clip) override;
     void PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat) override;
     void StopAnimation(CAnimateCtrl& control) override;
