@@ -6,8 +6,7 @@
 
 CWaveStream::CWaveStream(
     const SDL_AudioSpec& spec, Samples samples, Uint32 bytes, std::int64_t skipFrames, int rate, int channels)
-    : m_spec(spec)
-    , m_samples(std::move(samples))
+    : m_samples(std::move(samples))
     , m_channels(channels)
 {
     const int frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;

@@ -38,7 +38,6 @@ private:
     bool Feed();
     void Put(const Uint8* bytes, std::size_t size);
 
-    SDL_AudioSpec m_spec;
     Samples m_samples;
     Uint32 m_bytes = 0;
     Uint32 m_offset = 0;

@@ -8,7 +8,10 @@ class CSilentPlatform : public CPlatform {
 public:
     void StartClip(int) override { }
     void PlayClip(int) override { }
-    void PlayWaveFileSync(const std::string&) override { }
+    void SoundDialLine(const std::vector<int>&, const DialKeyEvent&) override { }
+    bool StartWaveFile(const std::string&, int) override { return false; }
+    int WaveFileRemainingMs() override { return 0; }
+    void StopWaveFile() override { }
     void Beep() override { }
     void OpenAnimation(CAnimateCtrl&, int) override { }
     void PlayAnimation(CAnimateCtrl&, int, int, int) override { }
