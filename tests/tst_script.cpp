@@ -300,6 +300,7 @@ private slots:
         Row("waiting, plus", "waiting +4"s, "wait 0|ing +4");
         Row("wait, plus", "wait +4"s, "wait 4000|+4");
         Row("wait, sign alone", "wait -"s, "wait 0|-");
+        Row("wait, blanks alone", "wait \t "s, "wait 0|");
         Row("largest wait", "wait 2147483"s, "wait 2147483000|2147483");
         Row("saturated", "wait 2147484"s, "wait 2147483000|2147484");
         Row("very negative", "wait -99999999999"s, "wait -2147483000|-99999999999");
