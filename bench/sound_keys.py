@@ -93,20 +93,26 @@ def check(raw_path, expected):
     print(f"dtmf2num read {len(by_dtmf2num)} keys, {'all exactly' if by_dtmf2num == expected else 'NOT the keys'}")
     if gaps:
         print(f"silence between keys: min {min(gaps):.1f} ms, max {max(gaps):.1f} ms")
-        # Every sound of the playback, key or not: a break of less than 40 ms
-        # is a tone cut by an underrun of the stream (the sound server ran
-        # out of samples); a sound much longer than a tone holds two keys
-        # whose silence was lost.
+        # Every sound of the playback, key or not. A break of less than 40 ms
+        # beside a piece of a tone is a tone cut by an underrun (the sound
+        # server ran out of samples); between two whole tones it is a silence
+        # shrunk. A sound much longer than a tone holds two keys whose
+        # silence was lost.
         sounds = [(a, b) for a, b, _ in timeline.timeline(raw_path) if a >= tones[0][0] and b <= tones[-1][1]]
-        breaks = [(b[0] - a[1]) * 1000.0 / timeline.RATE for a, b in zip(sounds, sounds[1:])]
         lengths = sorted(b - a for a, b in sounds)
-        merged = sum(1 for n in lengths if n > 1.6 * lengths[len(lengths) // 2])
-        cut = sum(1 for g in breaks if g < 40)
-        apart = [g for g in breaks if g >= 40]
-        print(f"tones cut by underruns {cut}, silences lost {merged}, "
-              f"silence between sounds 40 ms or more: min {min(apart, default=0):.1f} ms")
-        pace = (tones[-1][0] - tones[0][0]) * 1000.0 / timeline.RATE / (len(tones) - 1)
-        print(f"pace on the output {pace:.2f} ms a key")
+        usual = lengths[len(lengths) // 2]
+        cut = shrunk = 0
+        for a, b in zip(sounds, sounds[1:]):
+            if (b[0] - a[1]) * 1000.0 / timeline.RATE < 40:
+                if min(a[1] - a[0], b[1] - b[0]) < 0.8 * usual:
+                    cut += 1
+                else:
+                    shrunk += 1
+        merged = sum(1 for n in lengths if n > 1.6 * usual)
+        print(f"tones cut by underruns {cut}, silences under 40 ms {shrunk}, silences lost {merged}")
+        whole = [(b[0] - a[1]) * 1000.0 / timeline.RATE for a, b in zip(sounds, sounds[1:])
+                 if min(a[1] - a[0], b[1] - b[0]) >= 0.8 * usual]
+        print(f"silence between whole tones: min {min(whole, default=0):.1f} ms")
     return 0 if by_multimon == expected and by_dtmf2num == expected and gaps and min(gaps) >= 60 else 1
 
 

@@ -18,12 +18,13 @@ using Clock = CSdlSound::Clock;
 constexpr int FrameBytes = CSdlSound::Channels * int(sizeof(std::int16_t));
 // Twenty buffers without a callback: a device that was running has stopped.
 constexpr auto StallAfter = std::chrono::milliseconds(100);
-// A stream just opened may wait for the sound server before it runs: an
-// idle PulseAudio null sink takes its first buffer, then sleeps out its
-// 2-second block before it asks for more. Until the device has taken a few
-// buffers it counts as starting, not stopped.
-constexpr int RunningAfterBuffers = 3;
-constexpr auto StartAtMost = std::chrono::milliseconds(2500);
+// A stream just opened may wait for the sound server before it runs: a
+// PulseAudio null sink takes a burst of buffers, then sleeps out a block of
+// up to 2 s before it asks for more. Until the device has taken 100 ms of
+// sound it counts as starting, not stopped; a stream that was lost in the
+// meantime (no callback for 3 s) then counts as stopped.
+constexpr int RunningAfterBuffers = 20;
+constexpr auto StartAtMost = std::chrono::milliseconds(3000);
 // Clips up to this many bytes of output (about 5 s) are decoded once and
 // kept, up to the store's limit; longer sounds are converted as they play.
 constexpr std::size_t MaxClipBytes = std::size_t(5) * CSdlSound::Rate * FrameBytes;
@@ -149,10 +150,17 @@ void CSdlSound::ReleaseDevice(const Lock&)
     m_lastBuffer = 0;
 }
 
+CSdlSound::Clock::time_point CSdlSound::LastHeard(const Lock& lock) const
+{
+    if (!m_sound.sequence || m_sound.cut)
+        return m_sound.called;
+    bool handedOver = false;
+    return HeardAt(lock, m_sound.frames, &handedOver);
+}
+
 void CSdlSound::ArmRelease(const Lock& lock)
 {
-    bool handedOver = false;
-    const auto heard = m_sound.sequence && !m_sound.cut ? HeardAt(lock, m_sound.frames, &handedOver) : Clock::now();
+    const auto heard = LastHeard(lock);
     // The disk driver is a recorder of the line, not a sound card: each
     // opening starts its file anew, which would lose what was recorded, and
     // there is no sink to suspend. It stays open.
@@ -175,6 +183,10 @@ void CSdlSound::ReleaseWhenIdle()
         } else if (!Ended(lock, now)) {
             // A sound that outlasted its estimate (a device that runs late).
             ArmRelease(lock);
+        } else if (const auto rest = LastHeard(lock) + m_releaseDelay; rest > now) {
+            // Heard later than foreseen (a stream that waited for the sound
+            // server): the rest counts from when it was heard.
+            m_releaseAt = rest;
         } else {
             ReleaseDevice(lock);
             m_releaseAt = Clock::time_point::max();
@@ -330,8 +342,8 @@ Clock::time_point CSdlSound::HeardAt(const Lock& lock, std::int64_t frame, bool*
         return notBefore;
     const Position position = PositionLocked(lock);
     const std::int64_t bufferStart = position.frames - position.lastBuffer;
-    const auto heard
-        = position.callbackTime + FramesToDuration(std::max<std::int64_t>(m_sound.startFrame + frame - bufferStart, 0));
+    // A frame handed over in an earlier buffer was heard before callbackTime.
+    const auto heard = position.callbackTime + FramesToDuration(m_sound.startFrame + frame - bufferStart);
     *handedOver = position.frames >= m_sound.startFrame + frame;
     return std::max(heard, notBefore);
 }

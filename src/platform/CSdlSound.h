@@ -211,6 +211,9 @@ private:
     // when it has ended.
     bool WaitUntil(Clock::time_point deadline);
     Position PositionLocked(const Lock& lock) const;
+    // When the current sound ends on the output (or ended: for a sound cut
+    // off, when it was cut).
+    Clock::time_point LastHeard(const Lock& lock) const;
     void ArmRelease(const Lock& lock);
     static void SDLCALL Fill(void* self, Uint8* stream, int length);
 
