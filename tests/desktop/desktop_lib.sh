@@ -3,11 +3,12 @@
 # (PELMORA SCRATCH-DIR). The test runs again on a virtual X screen of its own
 # in a fresh scratch directory, unless it set no_display=1.
 set -u
+here=$(dirname "$(readlink -f "$0")")
 exe=$(readlink -f "$1")
 scratch=$(realpath -m "$2")
 if [ -z "${PELMORA_IN_XVFB:-}" ]; then
     rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
-    [ "${no_display:-0}" = 1 ] || PELMORA_IN_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$exe" "$scratch"
+    [ "${no_display:-0}" = 1 ] || PELMORA_IN_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$here/${0##*/}" "$exe" "$scratch"
 fi
 cd "$scratch" || exit 1
 

@@ -8,7 +8,7 @@
 #
 # Usage: test_play_dtmf.sh PELMORA SCRATCH_DIR
 . "$(dirname "$0")/desktop_lib.sh"
-timeline=$(dirname "$0")/play_timeline.py
+timeline=$here/play_timeline.py
 
 # Repeated digits, '*', '#', two waits and text to skip, saved with CR LF.
 mkdir -p script
