@@ -68,6 +68,8 @@ public:
                         m_probes << panel.Texts();
                     else if (step == "?look")
                         m_probes << panel.Look();
+                    else if (step == "?kept")
+                        m_probes << QString::number(panel.platform.soundDeviceKept);
                     else
                         panel.Do(step);
                 },
@@ -315,6 +317,16 @@ private slots:
         CPlayback playback("wait 10\ndial 1");
         playback.Play(actions);
         QVERIFY2(std::abs(playback.FirstKeyAt() - keyAt) <= 3, qPrintable(QString::number(playback.FirstKeyAt())));
+    }
+
+    // The sound device stays open through a playback's waits and pauses,
+    // so that reopening it cannot shift a line, and is let go at the end.
+    void soundDeviceKeptWhilePlaying()
+    {
+        CPlayback playback("wait 10\npause\ndial 1");
+        playback.Play("5000 ?kept; 12000 ?kept; 13000 PAUSE");
+        QCOMPARE(playback.Probes(), QString("1 / 1"));
+        QCOMPARE(playback.panel.platform.soundDeviceKept, 0);
     }
 
     void playLine_data()

@@ -61,6 +61,8 @@ public:
     void Beep() override;
     std::string SoundProblem() const override { return soundProblem; }
     std::string soundProblem;
+    void KeepSoundDevice(bool keep) override { soundDeviceKept += keep ? 1 : -1; }
+    int soundDeviceKept = 0;
     void OpenAnimation(CAnimateCtrl& control, int clip) override;
     void PlayAnimation(CAnimateCtrl& control, int from, int to, int repeat) override;
     void StopAnimation(CAnimateCtrl& control) override;
