@@ -10,6 +10,9 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <thread>
 
 using Samples = std::vector<std::int16_t>;
 
@@ -140,6 +143,58 @@ private slots:
         const Samples samples = ReadWave("out.wav", rate);
         QCOMPARE(samples.size(), expected.size());
         QVERIFY(samples == expected);
+    }
+
+    // --play on the sound device: each Enter ends one pause (one line of
+    // input is not the end of the input; an Enter before a pause is spent),
+    // pauses pass once the input has ended, and SIGINT ends a wait at once
+    // with status 130.
+    void play_data()
+    {
+        // input: "enter" an Enter every 300 ms, "closed", or "none"
+        Columns<QByteArray, QString, int, int, int>({"script", "input", "signal", "status", "tookMs"});
+        Row("Enter ends each pause", QByteArray("pause\npause\n"), "enter", 0, 0, 300);
+        Row("input ended", QByteArray("pause\npause\n"), "closed", 0, 0, 0);
+        Row("SIGINT in a wait", QByteArray("dial 1\nwait 60\n"), "none", SIGINT, 130, 600);
+    }
+    void play()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, input);
+        QFETCH(int, signal);
+        WriteFile("play.dsq", script);
+        int feed[2];
+        QCOMPARE(::pipe(feed), 0);
+        const int savedInput = ::dup(STDIN_FILENO);
+        ::dup2(feed[0], STDIN_FILENO);
+        ::close(feed[0]);
+        if (input == "closed")
+            ::close(std::exchange(feed[1], -1));
+        std::atomic<bool> done = false;
+        std::thread user([&] {
+            struct sigaction current { };
+            while (signal != 0 && sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (signal != 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(600));
+                ::kill(::getpid(), signal);
+            }
+            for (; input == "enter" && !done; std::this_thread::sleep_for(std::chrono::milliseconds(300)))
+                QVERIFY(::write(feed[1], "\n", 1) == 1);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const Result result = RunCommandLine({"--play", "play.dsq"});
+        const qint64 took = timer.elapsed();
+        done = true;
+        user.join();
+        if (feed[1] >= 0)
+            ::close(feed[1]);
+        ::dup2(savedInput, STDIN_FILENO);
+        ::close(savedInput);
+        QTEST(result.status, "status");
+        QFETCH(int, tookMs);
+        QVERIFY2(took >= tookMs && took < tookMs + 8000, qPrintable(QString::number(took)));
     }
 
     // A failure says what failed, where, and leaves no file behind: an old
