@@ -43,13 +43,6 @@ const std::map<int, CAnimationClip>& AnimationClips()
 
 } // namespace
 
-QImage CAnimationClip::Frame(int index) const
-{
-    if (index < 0 || index >= frameCount)
-        return {};
-    return strip.copy(index * frameSize.width(), 0, frameSize.width(), frameSize.height());
-}
-
 QByteArray CMediaCatalogue::SoundClip(int clip)
 {
     if (!MediaTable::FindSoundClip(clip))

@@ -19,8 +19,6 @@ struct CAnimationClip {
     QSize frameSize;
     int frameCount = 0;
     int framesPerSecond = 1;
-
-    QImage Frame(int index) const;
 };
 
 // One control of a dialog layout, positions in dialog units.
