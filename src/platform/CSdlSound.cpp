@@ -16,8 +16,10 @@ namespace {
 using Clock = CSdlSound::Clock;
 
 constexpr int FrameBytes = CSdlSound::Channels * int(sizeof(std::int16_t));
-// Twenty buffers without a callback: a device that was running has stopped.
+// Twenty short buffers, or five long ones, without a callback: a device that
+// was running has stopped.
 constexpr auto StallAfter = std::chrono::milliseconds(100);
+constexpr int StallAfterBuffers = 5;
 // A stream just opened may wait for the sound server before it runs: a
 // PulseAudio null sink takes a burst of buffers, then sleeps out a block of
 // up to 2 s before it asks for more. Until the device has taken 100 ms of
@@ -51,7 +53,7 @@ CSdlSound::CSdlSound(const std::vector<std::string>& fallbackDrivers, std::chron
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     {
         Lock lock(m_mutex);
-        OpenDevice(lock);
+        OpenDevice(lock, BufferFrames);
         ArmRelease(lock);
     }
     if (m_releaseDelay != NeverRelease)
@@ -70,25 +72,39 @@ CSdlSound::~CSdlSound()
     ReleaseDevice(lock);
 }
 
-bool CSdlSound::TryOpen(const char* driver)
+bool CSdlSound::OpenStream(int bufferFrames)
+{
+    SDL_AudioSpec wanted{};
+    wanted.freq = Rate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = Channels;
+    wanted.samples = Uint16(bufferFrames);
+    wanted.callback = &CSdlSound::Fill;
+    wanted.userdata = this;
+    // No changes allowed: SDL converts to whatever the hardware takes, and
+    // the callback always sees the format above.
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0)
+        return false;
+    m_device = device;
+    m_bufferFrames = bufferFrames;
+    // The callback is not running yet: no device lock needed.
+    m_openedAt = m_delivered;
+    m_lastBuffer = 0;
+    m_lastFill = m_openTime = Clock::now();
+    SDL_PauseAudioDevice(m_device, 0);
+    return true;
+}
+
+bool CSdlSound::TryOpen(const char* driver, int bufferFrames)
 {
     // Only an override beats an SDL_AUDIODRIVER environment variable.
     if (driver != nullptr)
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
     bool opened = false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        SDL_AudioSpec wanted{};
-        wanted.freq = Rate;
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = Channels;
-        wanted.samples = BufferFrames;
-        wanted.callback = &CSdlSound::Fill;
-        wanted.userdata = this;
-        // No changes allowed: SDL converts to whatever the hardware takes,
-        // and the callback always sees the format above.
-        SDL_AudioSpec obtained{};
-        m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        opened = m_device != 0;
+        opened = OpenStream(bufferFrames);
         if (!opened) {
             // Keep SDL's reason: quitting may overwrite it.
             const std::string reason = SDL_GetError();
@@ -102,17 +118,12 @@ bool CSdlSound::TryOpen(const char* driver)
         return false;
     const char* name = SDL_GetCurrentAudioDriver();
     m_driver = name != nullptr ? name : "";
-    // The callback is not running yet: no device lock needed.
-    m_openedAt = m_delivered;
-    m_lastBuffer = 0;
-    m_lastFill = m_openTime = Clock::now();
-    SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
 
-bool CSdlSound::OpenDevice(const Lock&)
+bool CSdlSound::OpenDevice(const Lock&, int bufferFrames)
 {
-    m_opened = TryOpen(nullptr);
+    m_opened = TryOpen(nullptr, bufferFrames);
     if (m_opened) {
         m_silenceReason.clear();
         return true;
@@ -122,7 +133,7 @@ bool CSdlSound::OpenDevice(const Lock&)
     if (!why.empty())
         reason += " Reason: " + why;
     for (const std::string& driver : m_fallbackDrivers) {
-        m_opened = TryOpen(driver.c_str());
+        m_opened = TryOpen(driver.c_str(), bufferFrames);
         if (m_opened)
             break;
     }
@@ -134,6 +145,30 @@ bool CSdlSound::OpenDevice(const Lock&)
         qWarning("%s", m_silenceReason.c_str());
     }
     return m_opened;
+}
+
+void CSdlSound::SwitchBuffer(const Lock&, int bufferFrames)
+{
+    // The disk driver would start its file anew.
+    if (m_device == 0 || bufferFrames == m_bufferFrames || m_driver == "disk")
+        return;
+    const SDL_AudioDeviceID old = m_device;
+    // Once paused, the old device no longer calls back (pausing takes its
+    // lock), so the two never count frames at once; it streams silence until
+    // the new one runs, so that the sound server is never without a stream.
+    const int oldFrames = m_bufferFrames;
+    SDL_PauseAudioDevice(old, 1);
+    m_playing.reset();
+    if (OpenStream(bufferFrames)) {
+        SDL_CloseAudioDevice(old);
+        return;
+    }
+    // A driver with a single device (SDL's dummy) opens the new one only
+    // once the old one has closed.
+    SDL_CloseAudioDevice(old);
+    m_device = 0;
+    if (!OpenStream(bufferFrames) && !OpenStream(oldFrames))
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void CSdlSound::ReleaseDevice(const Lock&)
@@ -291,12 +326,15 @@ std::shared_ptr<CSoundSequence> CSdlSound::Sequence(const std::vector<Step>& ste
     return sequence;
 }
 
-void CSdlSound::Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called)
+void CSdlSound::Start(
+    const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called, int bufferFrames)
 {
     ++m_started;
     if (sequence && m_device == 0 && (m_opened || called >= m_nextTry)) {
-        if (!OpenDevice(lock))
+        if (!OpenDevice(lock, bufferFrames))
             m_nextTry = called + RestDelay;
+    } else if (sequence) {
+        SwitchBuffer(lock, bufferFrames);
     }
     Sound sound;
     sound.number = m_started;
@@ -365,7 +403,8 @@ bool CSdlSound::Stalled(const Lock&, Clock::time_point now) const
     const bool running = m_delivered - m_openedAt >= RunningAfterBuffers * BufferFrames;
     const auto last = m_lastFill;
     SDL_UnlockAudioDevice(m_device);
-    return running ? now - last > StallAfter : now - m_openTime > StartAtMost;
+    const auto stallAfter = std::max<Clock::duration>(StallAfter, StallAfterBuffers * FramesToDuration(m_bufferFrames));
+    return running ? now - last > stallAfter : now - m_openTime > StartAtMost;
 }
 
 bool CSdlSound::WaitUntil(Clock::time_point deadline)
@@ -401,7 +440,7 @@ void CSdlSound::PlayAsync(const QByteArray& wave)
         sequence->AddStream(std::move(stream), 0);
     else
         return;
-    Start(lock, std::move(sequence), called);
+    Start(lock, std::move(sequence), called, BufferFrames);
 }
 
 void CSdlSound::PlaySync(const QByteArray& wave)
@@ -422,7 +461,7 @@ void CSdlSound::StartSequence(const std::vector<Step>& steps)
 {
     const auto called = Clock::now();
     Lock lock(m_mutex);
-    Start(lock, steps.empty() ? nullptr : Sequence(steps), called);
+    Start(lock, steps.empty() ? nullptr : Sequence(steps), called, AheadBufferFrames);
 }
 
 CSdlSound::SequenceState CSdlSound::SequenceNow() const
@@ -453,7 +492,7 @@ void CSdlSound::StopSequence()
 {
     Lock lock(m_mutex);
     if (!Ended(lock, Clock::now()))
-        Start(lock, nullptr, Clock::now());
+        Start(lock, nullptr, Clock::now(), m_bufferFrames);
 }
 
 std::vector<CSdlSound::Span> CSdlSound::SequenceLayout() const
@@ -473,7 +512,7 @@ void CSdlSound::KeepOpen()
     Lock lock(m_mutex);
     ++m_holds;
     if (m_device == 0 && (m_opened || Clock::now() >= m_nextTry))
-        OpenDevice(lock);
+        OpenDevice(lock, BufferFrames);
     m_wake.notify_all();
 }
 
@@ -494,7 +533,7 @@ bool CSdlSound::StartFile(const std::string& path, int fromMs)
         return false;
     auto sequence = std::make_shared<CSoundSequence>(Channels);
     sequence->AddStream(std::move(stream), 0);
-    Start(lock, std::move(sequence), called);
+    Start(lock, std::move(sequence), called, AheadBufferFrames);
     m_file = m_started;
     return true;
 }
@@ -512,5 +551,5 @@ void CSdlSound::StopFile()
 {
     Lock lock(m_mutex);
     if (m_file == m_started)
-        Start(lock, nullptr, Clock::now());
+        Start(lock, nullptr, Clock::now(), m_bufferFrames);
 }
