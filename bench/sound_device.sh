@@ -174,7 +174,7 @@ other_clients() {
         [ "$when" != held ] || {
             pacat -d line --latency-msec=5 --raw /dev/zero &
             holder=$!
-            sleep 1
+            sleep 3
         }
         for i in 1 2 3; do
             [ "$when" = held ] || sleep 4
@@ -195,7 +195,7 @@ other_clients() {
 engine_driver() {
     local bench=$tree/build/bench/bench_sound_device pid mode
     SDL_DISKAUDIOFILE=$out/latency.raw "$bench" latency 40 >"$out/latency-$what-$SDL_AUDIODRIVER.txt" 2>&1
-    note "$what, engine: $(grep -A2 key-to-sound "$out/latency-$what-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
+    note "$what, engine: $(grep -A3 key-to-sound "$out/latency-$what-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
     if [ "$SDL_AUDIODRIVER" = pulseaudio ]; then
         # The null sink renders 2 s ahead while no stream asks for a short
         # latency, so a stream that connects waits up to 2 s for its first
@@ -203,11 +203,11 @@ engine_driver() {
         # silence, the sink shows what opening a stream costs.
         pacat -d line --latency-msec=5 --raw /dev/zero &
         local holder=$!
-        sleep 1
+        sleep 3
         "$bench" latency 20 >"$out/latency-held-$what.txt" 2>&1
         kill "$holder"
         wait "$holder" 2>/dev/null || true
-        note "$what, engine, sink held by a 5 ms stream: $(grep -A2 key-to-sound "$out/latency-held-$what.txt" | tr -s ' ' | tr '\n' ';')"
+        note "$what, engine, sink held by a 5 ms stream: $(grep -A3 key-to-sound "$out/latency-held-$what.txt" | tr -s ' ' | tr '\n' ';')"
     fi
     if [ "$SDL_AUDIODRIVER" = pulseaudio ] && [ "$what" = after ]; then
         other_clients

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -152,23 +153,32 @@ void CSdlSound::SwitchBuffer(const Lock&, int bufferFrames)
     // The disk driver would start its file anew.
     if (m_device == 0 || bufferFrames == m_bufferFrames || m_driver == "disk")
         return;
-    const SDL_AudioDeviceID old = m_device;
-    // Once paused, the old device no longer calls back (pausing takes its
-    // lock), so the two never count frames at once; it streams silence until
-    // the new one runs, so that the sound server is never without a stream.
-    const int oldFrames = m_bufferFrames;
-    SDL_PauseAudioDevice(old, 1);
+    // Once paused, a device no longer calls back (pausing takes its lock),
+    // so two devices never count frames at once. Kept open, it streams
+    // silence: the sound server is never without a stream, and resuming it
+    // costs nothing (closing one would block for two of its buffers).
+    SDL_PauseAudioDevice(m_device, 1);
     m_playing.reset();
-    if (OpenStream(bufferFrames)) {
+    const SDL_AudioDeviceID old = m_device;
+    const int oldFrames = m_bufferFrames;
+    if (m_spare != 0) {
+        m_device = std::exchange(m_spare, old);
+        m_bufferFrames = std::exchange(m_spareFrames, oldFrames);
+        m_openedAt = m_delivered;
+        m_lastBuffer = 0;
+        m_lastFill = m_openTime = Clock::now();
+        SDL_PauseAudioDevice(m_device, 0);
+    } else if (OpenStream(bufferFrames)) {
+        m_spare = old;
+        m_spareFrames = oldFrames;
+    } else {
+        // A driver with a single device (SDL's dummy) opens the new one only
+        // once the old one has closed.
         SDL_CloseAudioDevice(old);
-        return;
+        m_device = 0;
+        if (!OpenStream(bufferFrames) && !OpenStream(oldFrames))
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    // A driver with a single device (SDL's dummy) opens the new one only
-    // once the old one has closed.
-    SDL_CloseAudioDevice(old);
-    m_device = 0;
-    if (!OpenStream(bufferFrames) && !OpenStream(oldFrames))
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void CSdlSound::ReleaseDevice(const Lock&)
@@ -178,9 +188,11 @@ void CSdlSound::ReleaseDevice(const Lock&)
     // Closing stops SDL's audio thread and the stream on the sound server;
     // quitting the subsystem ends its device-watching thread too, and lets
     // the next opening choose among the real drivers again.
+    if (m_spare != 0)
+        SDL_CloseAudioDevice(m_spare);
     SDL_CloseAudioDevice(m_device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    m_device = 0;
+    m_device = m_spare = 0;
     m_playing.reset();
     m_lastBuffer = 0;
 }
@@ -355,6 +367,14 @@ void CSdlSound::Start(
     ArmRelease(lock);
 }
 
+int CSdlSound::QueuedFrames() const
+{
+    // SDL's silent and disk drivers take a buffer when it is due; a sound
+    // server (or ALSA) is handed the next buffer as soon as it has taken the
+    // last, and plays it after that one.
+    return m_driver == "disk" || m_driver == "dummy" ? 0 : m_bufferFrames;
+}
+
 std::int64_t CSdlSound::HeardFrame(const Lock& lock, Clock::time_point now) const
 {
     const std::int64_t wall = DurationToFrames(now - m_sound.called);
@@ -363,8 +383,8 @@ std::int64_t CSdlSound::HeardFrame(const Lock& lock, Clock::time_point now) cons
     const Position position = PositionLocked(lock);
     if (Stalled(lock, now))
         return wall;
-    const std::int64_t device
-        = position.frames - position.lastBuffer - m_sound.startFrame + DurationToFrames(now - position.callbackTime);
+    const std::int64_t device = position.frames - position.lastBuffer - QueuedFrames() - m_sound.startFrame
+        + DurationToFrames(now - position.callbackTime);
     return std::min({device, position.frames - m_sound.startFrame, wall});
 }
 
@@ -381,7 +401,8 @@ Clock::time_point CSdlSound::HeardAt(const Lock& lock, std::int64_t frame, bool*
     const Position position = PositionLocked(lock);
     const std::int64_t bufferStart = position.frames - position.lastBuffer;
     // A frame handed over in an earlier buffer was heard before callbackTime.
-    const auto heard = position.callbackTime + FramesToDuration(m_sound.startFrame + frame - bufferStart);
+    const auto heard
+        = position.callbackTime + FramesToDuration(m_sound.startFrame + frame - bufferStart + QueuedFrames());
     *handedOver = position.frames >= m_sound.startFrame + frame;
     return std::max(heard, notBefore);
 }
