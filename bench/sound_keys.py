@@ -16,8 +16,8 @@
   sound_keys.py follow OUT.raw BENCH.txt
       sets the times at which bench_sound_device's "keys" saw each key
       sounding beside where the tones begin in the recording, both counted
-      from the first key, and prints how far the keys shown stray from the
-      sound (positive: shown before the sound).
+      from the start, and prints how far each key shown strays from the
+      usual offset between the two.
 """
 
 import os
@@ -129,9 +129,14 @@ def follow(raw_path, bench_path):
     if len(onsets) != len(shown) or not shown or min(shown) < 0:
         print(f"panel: {len(shown)} keys shown, {len(onsets)} tones: not comparable")
         return 1
-    lead = sorted((o - onsets[0]) - (t - shown[0]) for o, t in zip(onsets, shown))
-    print(f"panel ahead of the sound, against the first key: min {lead[0]:.1f}, "
-          f"median {lead[len(lead) // 2]:.1f}, max {lead[-1]:.1f} ms")
+    # The sound server's own delay is the same for every key: what matters
+    # is how far each key strays from the usual offset. The first key is
+    # given apart, as a sink that has just resumed may hold it back.
+    offsets = [t - o for o, t in zip(onsets, shown)]
+    usual = sorted(offsets[1:] or offsets)[len(offsets[1:] or offsets) // 2]
+    rest = sorted(d - usual for d in offsets[1:]) or [0.0]
+    print(f"panel against the sound (positive: shown late), beside the usual offset: first key "
+          f"{offsets[0] - usual:.1f} ms, the others from {rest[0]:.1f} to {rest[-1]:.1f} ms")
     return 0
 
 
