@@ -43,6 +43,7 @@ using namespace BenchSupport;
 using namespace std::chrono_literals;
 
 constexpr int KeyGapMs = 70;
+constexpr auto Forever = std::chrono::hours(1);
 
 QByteArray KeyClip(char key)
 {
@@ -162,9 +163,24 @@ int Latency(int keys)
         if (const double ms = KeyToSound(sound, tone); ms >= 0)
             afterRest.push_back(ms);
     }
+    std::vector<double> afterLine;
+#ifndef PELMORA_OLD_ENGINE
+    // A key pressed by hand after a dial line, whose device had other
+    // buffers: the key opens a device of its own.
+    for (int i = 0; i < keys; ++i) {
+        sound.StartSequence({{KeyClip('1'), KeyGapMs}, {KeyClip('2'), KeyGapMs}});
+        sound.WaitSequence(Forever);
+        std::this_thread::sleep_for(std::chrono::milliseconds((i * 13) % 100));
+        if (const double ms = KeyToSound(sound, tone); ms >= 0)
+            afterLine.push_back(ms);
+        std::this_thread::sleep_for(150ms);
+    }
+#endif
     std::printf("key-to-sound on %s (press to the tone's first frame heard):\n", sound.DriverName().c_str());
     Summarise("key while a tone sounds", playing);
     Summarise("first key after a rest", afterRest);
+    if (!afterLine.empty())
+        Summarise("first key after a dial line", afterLine);
     return 0;
 }
 
@@ -194,24 +210,33 @@ int Keys(const char* keys)
     std::vector<CSdlSound::Step> steps;
     for (const char* k = keys; *k != '\0'; ++k)
         steps.push_back({KeyClip(*k), KeyGapMs});
+    const double cpu = CpuSeconds();
+    const long long switches = ContextSwitches();
     const auto start = Clock::now();
     sound.StartSequence(steps);
     const auto layout = sound.SequenceLayout();
     // Follow the keys as the panel would: look again when the next clip
-    // starts or ends.
-    std::vector<bool> seen(steps.size());
+    // starts or ends. When each key was first seen sounding is printed,
+    // for sound_keys.py to set beside the recording.
+    std::vector<double> seenAt(steps.size(), -1);
     int looks = 0;
     for (;;) {
         const CSdlSound::SequenceState state = sound.SequenceNow();
         if (!state.sounding)
             break;
         ++looks;
-        if (state.step >= 0)
-            seen[std::size_t(state.step)] = true;
+        if (state.step >= 0 && seenAt[std::size_t(state.step)] < 0)
+            seenAt[std::size_t(state.step)] = Ms(Clock::now() - start);
         std::this_thread::sleep_for(state.untilChange);
     }
-    const auto shown = std::count(seen.begin(), seen.end(), true);
+    const auto shown = std::count_if(seenAt.begin(), seenAt.end(), [](double t) { return t >= 0; });
     const double wall = Ms(Clock::now() - start);
+    std::printf("while sounding: CPU %.3f %% of a core, %.0f wakeups/s\n", 100.0 * (CpuSeconds() - cpu) / wall * 1000.0,
+        double(ContextSwitches() - switches) / wall * 1000.0);
+    std::printf("shown at ms:");
+    for (const double t : seenAt)
+        std::printf(" %.1f", t);
+    std::printf("\n");
     const std::size_t n = steps.size();
     std::printf(
         "%zu keys on %s: %.1f ms wall, %.2f ms a key (stream: %.2f ms a key), %ld keys seen sounding in %d looks\n", n,

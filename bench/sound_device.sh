@@ -8,6 +8,7 @@
 #       "before" (a tree whose engine kept its device open) they are built
 #       there when missing, the bench for the engine of before.
 #       The engine, in bench_sound_device: key-to-sound; for "after" also
+#       what another client (pacat) waits for its first sound on the sink,
 #       the sink and the wakeups at rest (for SDL's open, pause, close and
 #       quit of a device too), a silence held open, and 40 and 500 keys (the
 #       latter under load) sounded as one sequence.
@@ -159,10 +160,42 @@ check_keys() {
 
 # --- the engine in its bench program ---------------------------------------
 
+# Whether the wait for the first sound after a rest is the sink's or the
+# program's: pacat, another client, plays a 100 ms tone with a 5 ms latency
+# on a suspended sink, on an idle sink 0.5 s after the last stream left, and
+# on a sink held by a 5 ms stream. pacat returns when the server reports the
+# tone played (it drains the stream), so its wall time is connect, wait and
+# 100 ms of tone.
+other_clients() {
+    local tone=$out/tone.raw when times holder s e i
+    sox -n -r 48000 -c 2 -b 16 -e signed-integer -t raw "$tone" synth 0.1 sine 1000 vol 0.3
+    for when in suspended idle held; do
+        times=""
+        [ "$when" != held ] || {
+            pacat -d line --latency-msec=5 --raw /dev/zero &
+            holder=$!
+            sleep 3
+        }
+        for i in 1 2 3; do
+            [ "$when" = held ] || sleep 4
+            [ "$when" != idle ] || {
+                pacat -d line --raw "$tone"
+                sleep 0.5
+            }
+            s=$(date +%s%N)
+            pacat -d line --latency-msec=5 --raw "$tone"
+            e=$(date +%s%N)
+            times="$times $(((e - s) / 1000000)) ms"
+        done
+        [ "$when" != held ] || { kill "$holder"; wait "$holder" 2>/dev/null || true; }
+        note "pacat, 100 ms tone at 5 ms latency, sink $when:$times"
+    done
+}
+
 engine_driver() {
     local bench=$tree/build/bench/bench_sound_device pid mode
     SDL_DISKAUDIOFILE=$out/latency.raw "$bench" latency 40 >"$out/latency-$what-$SDL_AUDIODRIVER.txt" 2>&1
-    note "$what, engine: $(grep -A2 key-to-sound "$out/latency-$what-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
+    note "$what, engine: $(grep -A3 key-to-sound "$out/latency-$what-$SDL_AUDIODRIVER.txt" | tr -s ' ' | tr '\n' ';')"
     if [ "$SDL_AUDIODRIVER" = pulseaudio ]; then
         # The null sink renders 2 s ahead while no stream asks for a short
         # latency, so a stream that connects waits up to 2 s for its first
@@ -170,11 +203,14 @@ engine_driver() {
         # silence, the sink shows what opening a stream costs.
         pacat -d line --latency-msec=5 --raw /dev/zero &
         local holder=$!
-        sleep 1
+        sleep 3
         "$bench" latency 20 >"$out/latency-held-$what.txt" 2>&1
         kill "$holder"
         wait "$holder" 2>/dev/null || true
-        note "$what, engine, sink held by a 5 ms stream: $(grep -A2 key-to-sound "$out/latency-held-$what.txt" | tr -s ' ' | tr '\n' ';')"
+        note "$what, engine, sink held by a 5 ms stream: $(grep -A3 key-to-sound "$out/latency-held-$what.txt" | tr -s ' ' | tr '\n' ';')"
+    fi
+    if [ "$SDL_AUDIODRIVER" = pulseaudio ] && [ "$what" = after ]; then
+        other_clients
     fi
     [ "$what" = after ] || return 0
     # SDL alone: what each way of leaving a device does at rest.
@@ -199,14 +235,15 @@ engine_driver() {
     start_recording "$out/engine-keys40-$SDL_AUDIODRIVER.raw"
     "$bench" keys "$keys40" >"$out/keys40.txt" 2>&1
     stop_recording
-    note "after, engine: $(grep keys "$out/keys40.txt")"
+    note "after, engine: $(grep -e keys -e 'while sounding' "$out/keys40.txt" | tr '\n' ';')"
     check_keys "after, engine: 40 keys" "$out/engine-keys40-$SDL_AUDIODRIVER.raw" "$keys40"
+    note "after, engine, 40 keys: $(python3 "$here/sound_keys.py" follow "$out/engine-keys40-$SDL_AUDIODRIVER.raw" "$out/keys40.txt")"
 
     start_load
     start_recording "$out/engine-keys500-$SDL_AUDIODRIVER.raw"
     "$bench" keys "$keys500" >"$out/keys500.txt" 2>&1
     stop_recording
-    note "after, engine under load: $(grep keys "$out/keys500.txt")"
+    note "after, engine under load: $(grep -e keys -e 'while sounding' "$out/keys500.txt" | tr '\n' ';')"
     stop_load
     check_keys "after, engine: 500 keys under load" "$out/engine-keys500-$SDL_AUDIODRIVER.raw" "$keys500"
 }

@@ -13,6 +13,11 @@
       frames at 48000 Hz: on the disk driver, the device's own time).
       dtmf2num reads nothing of long
       files, so it is given pieces of 100 keys cut in the middle of gaps.
+  sound_keys.py follow OUT.raw BENCH.txt
+      sets the times at which bench_sound_device's "keys" saw each key
+      sounding beside where the tones begin in the recording, both counted
+      from the start, and prints how far each key shown strays from the
+      usual offset between the two.
 """
 
 import os
@@ -116,11 +121,32 @@ def check(raw_path, expected):
     return 0 if by_multimon == expected and by_dtmf2num == expected and gaps and min(gaps) >= 60 else 1
 
 
+def follow(raw_path, bench_path):
+    with open(bench_path) as f:
+        shown = next((line.split(":", 1)[1].split() for line in f if line.startswith("shown at ms:")), [])
+    shown = [float(t) for t in shown]
+    onsets = [first * 1000.0 / timeline.RATE for first, _, key in timeline.timeline(raw_path) if key is not None]
+    if len(onsets) != len(shown) or not shown or min(shown) < 0:
+        print(f"panel: {len(shown)} keys shown, {len(onsets)} tones: not comparable")
+        return 1
+    # The sound server's own delay is the same for every key: what matters
+    # is how far each key strays from the usual offset. The first key is
+    # given apart, as a sink that has just resumed may hold it back.
+    offsets = [t - o for o, t in zip(onsets, shown)]
+    usual = sorted(offsets[1:] or offsets)[len(offsets[1:] or offsets) // 2]
+    rest = sorted(d - usual for d in offsets[1:]) or [0.0]
+    print(f"panel against the sound (positive: shown late), beside the usual offset: first key "
+          f"{offsets[0] - usual:.1f} ms, the others from {rest[0]:.1f} to {rest[-1]:.1f} ms")
+    return 0
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "pairs":
         print(pairs(int(sys.argv[2])))
     elif len(sys.argv) == 4 and sys.argv[1] == "check":
         sys.exit(check(sys.argv[2], sys.argv[3]))
+    elif len(sys.argv) == 4 and sys.argv[1] == "follow":
+        sys.exit(follow(sys.argv[2], sys.argv[3]))
     else:
         print(__doc__, file=sys.stderr)
         sys.exit(2)

@@ -163,6 +163,31 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!sound.IsHeld(), 5000);
     }
 
+    // A sequence after a clip is sounded on a device with other buffers, and
+    // both are heard to their end; the disk driver keeps its one device, whose
+    // file would start anew.
+    void sequenceAfterClipGetsItsOwnDevice_data()
+    {
+        Columns<QByteArray, bool>({"driver", "newDevice"});
+        Row("dummy", QByteArray("dummy"), true);
+        Row("disk", QByteArray("disk"), false);
+    }
+
+    void sequenceAfterClipGetsItsOwnDevice()
+    {
+        QFETCH(QByteArray, driver);
+        qputenv("SDL_AUDIODRIVER", driver);
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir.filePath(QStringLiteral("switch.raw"))));
+        CSdlSound sound;
+        sound.PlaySync(LevelClip(480, 1000));
+        const std::int64_t openedAt = sound.StreamPosition().openedAt;
+        sound.StartSequence({{LevelClip(4800, 1000), 70}});
+        QVERIFY(sound.WaitSequence(5s));
+        QTEST(sound.StreamPosition().openedAt != openedAt, "newDevice");
+        sound.PlaySync(LevelClip(480, 1000));
+        QVERIFY(sound.IsHeld());
+    }
+
     // Only the silent fallback left: the object says so and why. A device
     // that appears later is used by the next sound after a rest.
     void saysWhenSoundCannotBeHeard_data()

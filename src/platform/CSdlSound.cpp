@@ -10,14 +10,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 using Clock = CSdlSound::Clock;
 
 constexpr int FrameBytes = CSdlSound::Channels * int(sizeof(std::int16_t));
-// Twenty buffers without a callback: a device that was running has stopped.
+// Twenty short buffers, or five long ones, without a callback: a device that
+// was running has stopped.
 constexpr auto StallAfter = std::chrono::milliseconds(100);
+constexpr int StallAfterBuffers = 5;
 // A stream just opened may wait for the sound server before it runs: a
 // PulseAudio null sink takes a burst of buffers, then sleeps out a block of
 // up to 2 s before it asks for more. Until the device has taken 100 ms of
@@ -51,7 +54,7 @@ CSdlSound::CSdlSound(const std::vector<std::string>& fallbackDrivers, std::chron
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     {
         Lock lock(m_mutex);
-        OpenDevice(lock);
+        OpenDevice(lock, BufferFrames);
         ArmRelease(lock);
     }
     if (m_releaseDelay != NeverRelease)
@@ -70,25 +73,39 @@ CSdlSound::~CSdlSound()
     ReleaseDevice(lock);
 }
 
-bool CSdlSound::TryOpen(const char* driver)
+bool CSdlSound::OpenStream(int bufferFrames)
+{
+    SDL_AudioSpec wanted{};
+    wanted.freq = Rate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = Channels;
+    wanted.samples = Uint16(bufferFrames);
+    wanted.callback = &CSdlSound::Fill;
+    wanted.userdata = this;
+    // No changes allowed: SDL converts to whatever the hardware takes, and
+    // the callback always sees the format above.
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0)
+        return false;
+    m_device = device;
+    m_bufferFrames = bufferFrames;
+    // The callback is not running yet: no device lock needed.
+    m_openedAt = m_delivered;
+    m_lastBuffer = 0;
+    m_lastFill = m_openTime = Clock::now();
+    SDL_PauseAudioDevice(m_device, 0);
+    return true;
+}
+
+bool CSdlSound::TryOpen(const char* driver, int bufferFrames)
 {
     // Only an override beats an SDL_AUDIODRIVER environment variable.
     if (driver != nullptr)
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
     bool opened = false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        SDL_AudioSpec wanted{};
-        wanted.freq = Rate;
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = Channels;
-        wanted.samples = BufferFrames;
-        wanted.callback = &CSdlSound::Fill;
-        wanted.userdata = this;
-        // No changes allowed: SDL converts to whatever the hardware takes,
-        // and the callback always sees the format above.
-        SDL_AudioSpec obtained{};
-        m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        opened = m_device != 0;
+        opened = OpenStream(bufferFrames);
         if (!opened) {
             // Keep SDL's reason: quitting may overwrite it.
             const std::string reason = SDL_GetError();
@@ -102,17 +119,12 @@ bool CSdlSound::TryOpen(const char* driver)
         return false;
     const char* name = SDL_GetCurrentAudioDriver();
     m_driver = name != nullptr ? name : "";
-    // The callback is not running yet: no device lock needed.
-    m_openedAt = m_delivered;
-    m_lastBuffer = 0;
-    m_lastFill = m_openTime = Clock::now();
-    SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
 
-bool CSdlSound::OpenDevice(const Lock&)
+bool CSdlSound::OpenDevice(const Lock&, int bufferFrames)
 {
-    m_opened = TryOpen(nullptr);
+    m_opened = TryOpen(nullptr, bufferFrames);
     if (m_opened) {
         m_silenceReason.clear();
         return true;
@@ -122,7 +134,7 @@ bool CSdlSound::OpenDevice(const Lock&)
     if (!why.empty())
         reason += " Reason: " + why;
     for (const std::string& driver : m_fallbackDrivers) {
-        m_opened = TryOpen(driver.c_str());
+        m_opened = TryOpen(driver.c_str(), bufferFrames);
         if (m_opened)
             break;
     }
@@ -136,6 +148,39 @@ bool CSdlSound::OpenDevice(const Lock&)
     return m_opened;
 }
 
+void CSdlSound::SwitchBuffer(const Lock&, int bufferFrames)
+{
+    // The disk driver would start its file anew.
+    if (m_device == 0 || bufferFrames == m_bufferFrames || m_driver == "disk")
+        return;
+    // Once paused, a device no longer calls back (pausing takes its lock),
+    // so two devices never count frames at once. Kept open, it streams
+    // silence: the sound server is never without a stream, and resuming it
+    // costs nothing (closing one would block for two of its buffers).
+    SDL_PauseAudioDevice(m_device, 1);
+    m_playing.reset();
+    const SDL_AudioDeviceID old = m_device;
+    const int oldFrames = m_bufferFrames;
+    if (m_spare != 0) {
+        m_device = std::exchange(m_spare, old);
+        m_bufferFrames = std::exchange(m_spareFrames, oldFrames);
+        m_openedAt = m_delivered;
+        m_lastBuffer = 0;
+        m_lastFill = m_openTime = Clock::now();
+        SDL_PauseAudioDevice(m_device, 0);
+    } else if (OpenStream(bufferFrames)) {
+        m_spare = old;
+        m_spareFrames = oldFrames;
+    } else {
+        // A driver with a single device (SDL's dummy) opens the new one only
+        // once the old one has closed.
+        SDL_CloseAudioDevice(old);
+        m_device = 0;
+        if (!OpenStream(bufferFrames) && !OpenStream(oldFrames))
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
 void CSdlSound::ReleaseDevice(const Lock&)
 {
     if (m_device == 0)
@@ -143,9 +188,11 @@ void CSdlSound::ReleaseDevice(const Lock&)
     // Closing stops SDL's audio thread and the stream on the sound server;
     // quitting the subsystem ends its device-watching thread too, and lets
     // the next opening choose among the real drivers again.
+    if (m_spare != 0)
+        SDL_CloseAudioDevice(m_spare);
     SDL_CloseAudioDevice(m_device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    m_device = 0;
+    m_device = m_spare = 0;
     m_playing.reset();
     m_lastBuffer = 0;
 }
@@ -291,12 +338,15 @@ std::shared_ptr<CSoundSequence> CSdlSound::Sequence(const std::vector<Step>& ste
     return sequence;
 }
 
-void CSdlSound::Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called)
+void CSdlSound::Start(
+    const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called, int bufferFrames)
 {
     ++m_started;
     if (sequence && m_device == 0 && (m_opened || called >= m_nextTry)) {
-        if (!OpenDevice(lock))
+        if (!OpenDevice(lock, bufferFrames))
             m_nextTry = called + RestDelay;
+    } else if (sequence) {
+        SwitchBuffer(lock, bufferFrames);
     }
     Sound sound;
     sound.number = m_started;
@@ -317,6 +367,14 @@ void CSdlSound::Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence
     ArmRelease(lock);
 }
 
+int CSdlSound::QueuedFrames() const
+{
+    // SDL's silent and disk drivers take a buffer when it is due; a sound
+    // server (or ALSA) is handed the next buffer as soon as it has taken the
+    // last, and plays it after that one.
+    return m_driver == "disk" || m_driver == "dummy" ? 0 : m_bufferFrames;
+}
+
 std::int64_t CSdlSound::HeardFrame(const Lock& lock, Clock::time_point now) const
 {
     const std::int64_t wall = DurationToFrames(now - m_sound.called);
@@ -325,8 +383,8 @@ std::int64_t CSdlSound::HeardFrame(const Lock& lock, Clock::time_point now) cons
     const Position position = PositionLocked(lock);
     if (Stalled(lock, now))
         return wall;
-    const std::int64_t device
-        = position.frames - position.lastBuffer - m_sound.startFrame + DurationToFrames(now - position.callbackTime);
+    const std::int64_t device = position.frames - position.lastBuffer - QueuedFrames() - m_sound.startFrame
+        + DurationToFrames(now - position.callbackTime);
     return std::min({device, position.frames - m_sound.startFrame, wall});
 }
 
@@ -343,7 +401,8 @@ Clock::time_point CSdlSound::HeardAt(const Lock& lock, std::int64_t frame, bool*
     const Position position = PositionLocked(lock);
     const std::int64_t bufferStart = position.frames - position.lastBuffer;
     // A frame handed over in an earlier buffer was heard before callbackTime.
-    const auto heard = position.callbackTime + FramesToDuration(m_sound.startFrame + frame - bufferStart);
+    const auto heard
+        = position.callbackTime + FramesToDuration(m_sound.startFrame + frame - bufferStart + QueuedFrames());
     *handedOver = position.frames >= m_sound.startFrame + frame;
     return std::max(heard, notBefore);
 }
@@ -365,7 +424,8 @@ bool CSdlSound::Stalled(const Lock&, Clock::time_point now) const
     const bool running = m_delivered - m_openedAt >= RunningAfterBuffers * BufferFrames;
     const auto last = m_lastFill;
     SDL_UnlockAudioDevice(m_device);
-    return running ? now - last > StallAfter : now - m_openTime > StartAtMost;
+    const auto stallAfter = std::max<Clock::duration>(StallAfter, StallAfterBuffers * FramesToDuration(m_bufferFrames));
+    return running ? now - last > stallAfter : now - m_openTime > StartAtMost;
 }
 
 bool CSdlSound::WaitUntil(Clock::time_point deadline)
@@ -401,7 +461,7 @@ void CSdlSound::PlayAsync(const QByteArray& wave)
         sequence->AddStream(std::move(stream), 0);
     else
         return;
-    Start(lock, std::move(sequence), called);
+    Start(lock, std::move(sequence), called, BufferFrames);
 }
 
 void CSdlSound::PlaySync(const QByteArray& wave)
@@ -422,7 +482,7 @@ void CSdlSound::StartSequence(const std::vector<Step>& steps)
 {
     const auto called = Clock::now();
     Lock lock(m_mutex);
-    Start(lock, steps.empty() ? nullptr : Sequence(steps), called);
+    Start(lock, steps.empty() ? nullptr : Sequence(steps), called, AheadBufferFrames);
 }
 
 CSdlSound::SequenceState CSdlSound::SequenceNow() const
@@ -453,7 +513,7 @@ void CSdlSound::StopSequence()
 {
     Lock lock(m_mutex);
     if (!Ended(lock, Clock::now()))
-        Start(lock, nullptr, Clock::now());
+        Start(lock, nullptr, Clock::now(), m_bufferFrames);
 }
 
 std::vector<CSdlSound::Span> CSdlSound::SequenceLayout() const
@@ -473,7 +533,7 @@ void CSdlSound::KeepOpen()
     Lock lock(m_mutex);
     ++m_holds;
     if (m_device == 0 && (m_opened || Clock::now() >= m_nextTry))
-        OpenDevice(lock);
+        OpenDevice(lock, BufferFrames);
     m_wake.notify_all();
 }
 
@@ -494,7 +554,7 @@ bool CSdlSound::StartFile(const std::string& path, int fromMs)
         return false;
     auto sequence = std::make_shared<CSoundSequence>(Channels);
     sequence->AddStream(std::move(stream), 0);
-    Start(lock, std::move(sequence), called);
+    Start(lock, std::move(sequence), called, AheadBufferFrames);
     m_file = m_started;
     return true;
 }
@@ -512,5 +572,5 @@ void CSdlSound::StopFile()
 {
     Lock lock(m_mutex);
     if (m_file == m_started)
-        Start(lock, nullptr, Clock::now());
+        Start(lock, nullptr, Clock::now(), m_bufferFrames);
 }

@@ -20,14 +20,28 @@ class CSoundSequence;
 // while sound is wanted. One sound at a time: every new sound cuts off the
 // one before.
 //
-// The device runs at 48000 Hz, 16-bit stereo with 240-frame (5 ms) buffers,
-// so that a key is heard well within 30 ms. Every sound is one stream of
+// The device runs at 48000 Hz, 16-bit stereo. Every sound is one stream of
 // samples prepared ahead (a CSoundSequence): clips are decoded and converted
 // once and kept, and the silence after each clip is written as samples, so
 // that what reaches the line does not depend on when the calling thread
 // runs. Under load the output may fall behind real time, but it keeps every
 // silence. The audio callback counts the frames it hands to the device and
 // when, so that a caller learns when each clip is heard.
+//
+// A clip (a key pressed by hand) is sounded with 240-frame (5 ms) buffers,
+// so that it is heard well within 30 ms. A sequence or a file is known whole
+// before it starts and needs no such haste: it is sounded with buffers of
+// AheadBufferFrames, so that an audio thread or a sound server that a busy
+// machine runs late still finds samples waiting, and no tone is cut. A sound
+// of the other kind than the device held opens a device of its own, and the
+// two take turns: the one not sounding is paused, not closed, until the
+// device is released. So a key pressed after a dial line sounds as soon as
+// one pressed during a key, and the sound server always has a stream asking
+// for a short latency (a PulseAudio sink left without one renders up to 2 s
+// ahead, and a new stream would wait that long). The paused device costs
+// the wakeups of its audio thread while the device is held. A driver with a
+// single device closes one before it opens the other; SDL's disk driver
+// keeps its device and its short buffers.
 //
 // At rest the device can be released: closed, and SDL's audio subsystem
 // quit, a release delay after the last sound was heard, so that the sound
@@ -53,6 +67,7 @@ public:
     static constexpr int Rate = 48000;
     static constexpr int Channels = 2;
     static constexpr int BufferFrames = 240;
+    static constexpr int AheadBufferFrames = 4096;
     // As long as the pause that ends a dial line when recording, so that the
     // keys of one line keep one stream (a sound server may take long to
     // start a new one); short enough that a sound server suspending its sink
@@ -158,7 +173,7 @@ public:
     // audio callback handed it over, and the count when the device held now
     // was opened (a reopened device shows a new one). The frame
     // at position p is heard about (p - (frames - lastBuffer)) / Rate seconds
-    // after callbackTime.
+    // after callbackTime, on a sound server one buffer later still.
     struct Position {
         std::int64_t frames = 0;
         int lastBuffer = 0;
@@ -185,17 +200,25 @@ private:
         bool cut = false;
     };
 
-    bool OpenDevice(const Lock& lock);
-    bool TryOpen(const char* driver);
+    bool OpenDevice(const Lock& lock, int bufferFrames);
+    bool TryOpen(const char* driver, int bufferFrames);
+    // Opens a device on the driver of SDL's audio subsystem, initialised.
+    bool OpenStream(int bufferFrames);
+    // Makes the device with buffers of bufferFrames the one that sounds (a
+    // sound of the other kind starts).
+    void SwitchBuffer(const Lock& lock, int bufferFrames);
     void ReleaseDevice(const Lock& lock);
     void ReleaseWhenIdle();
     // Decoded samples for the bytes, from the store or decoded now; null
     // when the bytes cannot be decoded or are too long to keep.
     Samples Clip(const QByteArray& wave);
     std::shared_ptr<CSoundSequence> Sequence(const std::vector<Step>& steps);
-    // Makes sequence the sound heard from the next device buffer on, or
-    // cuts off the current sound when it is null.
-    void Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called);
+    // Makes sequence the sound heard from the next device buffer on, on a
+    // device with buffers of bufferFrames, or cuts off the current sound
+    // when it is null.
+    void Start(const Lock& lock, std::shared_ptr<CSoundSequence> sequence, Clock::time_point called, int bufferFrames);
+    // How many frames the device holds besides the buffer it plays.
+    int QueuedFrames() const;
     // The frame of the current sound heard at now, counted from its start.
     std::int64_t HeardFrame(const Lock& lock, Clock::time_point now) const;
     // When frame of the current sound will have been heard, and whether the
@@ -229,6 +252,10 @@ private:
     int m_holds = 0;
 
     SDL_AudioDeviceID m_device = 0;
+    int m_bufferFrames = BufferFrames;
+    // The device with the other buffers, paused, once both were needed.
+    SDL_AudioDeviceID m_spare = 0;
+    int m_spareFrames = 0;
     bool m_opened = false;
     // Without any device, opening is tried again from then on only.
     Clock::time_point m_nextTry;
