@@ -58,7 +58,8 @@ Samples ReadWave(const QString& name, int rate)
         return {};
     const QByteArray bytes = file.readAll();
     const auto field = [&](int at, int size) { return bytes.mid(at, size); };
-    if (field(0, 4) != "RIFF" || field(8, 8) != "WAVEfmt " || qFromLittleEndian<quint16>(bytes.data() + 22) != 1
+    if (field(0, 4) != "RIFF" || qFromLittleEndian<quint32>(bytes.data() + 4) != quint32(bytes.size() - 8)
+        || field(8, 8) != "WAVEfmt " || qFromLittleEndian<quint16>(bytes.data() + 22) != 1
         || qFromLittleEndian<quint32>(bytes.data() + 24) != quint32(rate)
         || qFromLittleEndian<quint16>(bytes.data() + 34) != 16
         || qFromLittleEndian<quint32>(bytes.data() + 40) != quint32(bytes.size() - 44))
