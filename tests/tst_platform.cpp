@@ -1,6 +1,7 @@
 #include "CDelayedCall.h"
 #include "SyntheticMedia.h"
 #include "TestRows.h"
+#include "media/MediaIds.h"
 #include "platform/CAnimateCtrl.h"
 #include "platform/CQtPlatform.h"
 #include "platform/CWaveDecoder.h"
@@ -186,18 +187,25 @@ private slots:
         } watcher;
         watcher.seen = &seen;
         qApp->installEventFilter(&watcher);
-        QStringList during;
-        const CDelayedCall typing(20, [&] {
-            for (const Qt::Key key : {Qt::Key_1, Qt::Key_Escape, Qt::Key_2})
-                QTest::keyClick(window.windowHandle(), key);
-            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
-            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 45));
-            during = seen;
-        });
-        QVERIFY(TimedMs([&] { platform.HoldInput(5000); }) < 2500); // Escape ends it
-        QCOMPARE(during, QStringList{"Esc"});
-        platform.ProcessEvents();
-        QCOMPARE(seen, (QStringList{"Esc", "1", "2", "first", "second"}));
+        // A dial line holds input in the same way while its tones sound.
+        for (const bool dialLine : {false, true}) {
+            seen.clear();
+            QStringList during;
+            const CDelayedCall typing(20, [&] {
+                for (const Qt::Key key : {Qt::Key_1, Qt::Key_Escape, Qt::Key_2})
+                    QTest::keyClick(window.windowHandle(), key);
+                QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+                QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 45));
+                during = seen;
+            });
+            if (dialLine)
+                platform.SoundDialLine({Clip::Tone1, Clip::Tone2, Clip::Tone3}, [](std::size_t, bool) { return true; });
+            else
+                QVERIFY(TimedMs([&] { platform.HoldInput(5000); }) < 2500); // Escape ends it
+            QCOMPARE(during, QStringList{"Esc"});
+            platform.ProcessEvents();
+            QCOMPARE(seen, (QStringList{"Esc", "1", "2", "first", "second"}));
+        }
 
         watcher.painted = &second;
         for (const bool hold : {true, false}) {

@@ -4,6 +4,7 @@
 #include "platform/CSdlSound.h"
 #include "playback/CKeyTable.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -120,13 +121,20 @@ private slots:
         for (const char key : {'5', '5', '9', '0'})
             tones.push_back(CKeyTable::FromCharacter(key)->toneClip);
         QStringList told;
+        QElapsedTimer clock;
+        std::vector<qint64> shownMs; // each key shown pressed: +ms, released: -ms
         const Samples out = Record<CQtPlatform>([&](CQtPlatform& platform) {
+            clock.start();
             platform.SoundDialLine(tones, [&](std::size_t key, bool sounding) {
                 told << QStringLiteral("%1%2").arg(sounding ? '+' : '-').arg(key);
+                shownMs.push_back(sounding ? -clock.elapsed() : clock.elapsed());
                 return sounding || int(key) != endAfter;
             });
         });
         QTEST(told.join(' '), "told");
+        // Shown pressed for its tone (about 100 ms), not released at once.
+        for (std::size_t i = 0; i + 1 < shownMs.size(); i += 2)
+            QVERIFY2(shownMs[i + 1] + shownMs[i] >= 50, qPrintable(QString::number(shownMs[i + 1] + shownMs[i])));
         // Tones: runs of sound set apart by at least 10 ms of silence.
         std::vector<std::pair<std::size_t, std::size_t>> heard;
         for (std::size_t i = 0; i < out.size(); ++i) {
