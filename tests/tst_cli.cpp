@@ -185,7 +185,7 @@ private slots:
         });
         QElapsedTimer timer;
         timer.start();
-        const Result result = RunCommandLine({"--play", "play.dsq"});
+        const Result result = RunCommandLine({"--play", "--verbose", "play.dsq"});
         const qint64 took = timer.elapsed();
         done = true;
         user.join();
@@ -194,6 +194,7 @@ private slots:
         ::dup2(savedInput, STDIN_FILENO);
         ::close(savedInput);
         QTEST(result.status, "status");
+        QVERIFY2(result.out.contains(" [1] " + script.left(script.indexOf('\n'))), qPrintable(result.out));
         QFETCH(int, tookMs);
         QVERIFY2(took >= tookMs && took < tookMs + 8000, qPrintable(QString::number(took)));
     }

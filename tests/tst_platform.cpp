@@ -277,6 +277,16 @@ private slots:
             QCOMPARE(control.grab().toImage().pixelColor(1, 1), SyntheticMedia::FrameColour(control.CurrentFrame()));
     }
 
+    // Without an outside clock the control plays on its own timer.
+    void animationRunsOnItsOwn()
+    {
+        const CAnimationClip clip = SyntheticMedia::AnimationClip(10, QSize(6, 6), 20);
+        CAnimateCtrl control;
+        control.Open(&clip, 1);
+        control.Play(0, 9, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!control.IsPlaying() && control.CurrentFrame() == 9, 5000);
+    }
+
     // What reaches the device: a clip cut off by the next one, synchronous
     // clips in order and at their length, a wave file from where asked, cut
     // off when asked.
