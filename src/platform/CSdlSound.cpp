@@ -409,11 +409,12 @@ Clock::time_point CSdlSound::HeardAt(const Lock& lock, std::int64_t frame, bool*
 
 bool CSdlSound::Ended(const Lock& lock, Clock::time_point now) const
 {
-    if (!m_sound.sequence || m_sound.cut)
+    if (!m_sound.sequence || m_sound.cut || m_sound.ended)
         return true;
     bool handedOver = false;
     const auto heard = HeardAt(lock, m_sound.frames, &handedOver);
-    return handedOver && now >= heard;
+    m_sound.ended = handedOver && now >= heard;
+    return m_sound.ended;
 }
 
 bool CSdlSound::Stalled(const Lock&, Clock::time_point now) const

@@ -198,6 +198,10 @@ private:
         // real time.
         bool onDevice = false;
         bool cut = false;
+        // Once found heard to its end it stays ended, so that callers
+        // asking one after the other agree even when the device's pace and
+        // the wall clock disagree (a stall that ends between two questions).
+        mutable bool ended = false;
     };
 
     bool OpenDevice(const Lock& lock, int bufferFrames);
