@@ -278,7 +278,7 @@ void SDLCALL CSdlSound::Fill(void* self, Uint8* stream, int length)
     int written = 0;
     if (sound.m_playing)
         written = sound.m_playing->Read(reinterpret_cast<std::int16_t*>(stream), frames);
-    std::memset(stream + written * FrameBytes, 0, std::size_t(length - written * FrameBytes));
+    std::memset(stream + std::ptrdiff_t(written) * FrameBytes, 0, std::size_t(length - written * FrameBytes));
     sound.m_lastBuffer = frames;
     sound.m_delivered += frames;
     sound.m_lastFill = Clock::now();
@@ -422,7 +422,7 @@ bool CSdlSound::Stalled(const Lock&, Clock::time_point now) const
     if (m_device == 0)
         return true;
     SDL_LockAudioDevice(m_device);
-    const bool running = m_delivered - m_openedAt >= RunningAfterBuffers * BufferFrames;
+    const bool running = m_delivered - m_openedAt >= std::int64_t(RunningAfterBuffers) * BufferFrames;
     const auto last = m_lastFill;
     SDL_UnlockAudioDevice(m_device);
     const auto stallAfter = std::max<Clock::duration>(StallAfter, StallAfterBuffers * FramesToDuration(m_bufferFrames));
