@@ -1,4 +1,5 @@
 #include "TestRows.h"
+#include "TestTools.h"
 #include "media/CMediaCatalogue.h"
 #include "platform/CWaveDecoder.h"
 #include "platform/CWaveWriter.h"
@@ -9,7 +10,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <thread>
@@ -238,15 +238,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, fileLimit);
         const QStringList before = QDir().entryList(QDir::Files);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit previous{};
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = fileLimit >= 0 ? rlim_t(fileLimit) : previous.rlim_cur;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const Result result = RunCommandLine(arguments);
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
+        const Result result = WithFileSizeLimit(fileLimit, [&] { return RunCommandLine(arguments); });
 
         QTEST(result.status, "status");
         QTEST((result.err.isEmpty() ? result.out : result.err).section('\n', 0, 0), "message");

@@ -1,22 +1,14 @@
 #include "CDelayedCall.h"
 #include "SyntheticMedia.h"
 #include "TestRows.h"
+#include "TestTools.h"
 #include "media/MediaIds.h"
 #include "platform/CAnimateCtrl.h"
 #include "platform/CQtPlatform.h"
-#include "platform/CWaveDecoder.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QtTest>
-
-#include <sys/stat.h>
-
-#include <thread>
-
-using namespace std::chrono_literals;
-using SyntheticMedia::Level;
-using SyntheticMedia::Wave16;
 
 namespace {
 
@@ -36,99 +28,14 @@ int WaitLoop(CPlatform& platform, std::uint32_t ms, const bool& stop = false)
     return passes;
 }
 
-double TimedMs(const std::function<void()>& call)
-{
-    QElapsedTimer timer;
-    timer.start();
-    call();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-QByteArray LevelClip(double seconds, std::int16_t level)
-{
-    return Wave16(Level(int(std::lround(seconds * 11025)), level));
-}
-
-// The levels that sound one after the other on the left channel (each a
-// multiple of 1000, for at least half a millisecond; silence left out),
-// with the frames each lasts.
-std::vector<std::pair<int, int>> Levels(const std::vector<std::int16_t>& left)
-{
-    std::vector<std::pair<int, int>> runs;
-    for (const std::int16_t sample : left) {
-        const int level = int(std::lround(sample / 1000.0)) * 1000;
-        if (std::abs(sample - level) > 200)
-            continue; // the resampler's ringing at a step
-        if (runs.empty() || runs.back().first != level)
-            runs.emplace_back(level, 0);
-        ++runs.back().second;
-    }
-    std::erase_if(runs, [](const auto& run) { return run.first == 0 || run.second < 24; });
-    for (std::size_t i = 1; i < runs.size(); ++i) {
-        if (runs[i].first == runs[i - 1].first) {
-            runs[i - 1].second += runs[i].second;
-            runs.erase(runs.begin() + std::ptrdiff_t(i--));
-        }
-    }
-    return runs;
-}
-
 } // namespace
 
-// The platform of the running program: events, clock, holds, the animation
-// control, and sound through SDL (its disk driver records what was played).
+// The platform of the running program: events, holds and the animation
+// control (its sound is tst_sound_device's).
 class TestPlatform : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
-    std::string WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return QFile::encodeName(file.fileName()).toStdString();
-    }
-
-    // Runs body on a sound device of SDL's disk driver and returns the levels
-    // of what it played.
-    std::vector<std::pair<int, int>> Record(const std::function<void(CSdlSound&)>& body)
-    {
-        const QString file = m_dir.filePath("out.raw");
-        qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file));
-        {
-            CSdlSound sound;
-            if (sound.DriverName() != "disk")
-                qFatal("the disk audio driver did not open");
-            body(sound);
-            std::this_thread::sleep_for(40ms); // the last buffers reach the file
-        }
-        QFile raw(file);
-        raw.open(QIODevice::ReadOnly);
-        const QByteArray bytes = raw.readAll();
-        std::vector<std::int16_t> left(std::size_t(bytes.size()) / 4);
-        for (std::size_t i = 0; i < left.size(); ++i)
-            left[i] = reinterpret_cast<const std::int16_t*>(bytes.constData())[2 * i];
-        return Levels(left);
-    }
-
 private slots:
-    void clockCountsAcrossTheWrap()
-    {
-        CQtPlatform platform;
-        for (const std::uint32_t start : {0xFFFFFFFFu - 40, 5u}) {
-            platform.Clock().Set(start);
-            const std::uint32_t first = platform.NowMs();
-            QVERIFY(first - start < 20);
-            const double took = TimedMs([&] { WaitLoop(platform, 100); });
-            const std::uint32_t elapsed = platform.NowMs() - first;
-            // A clock that broke at the wrap would be off by about 2^32 ms;
-            // the slack is for a busy machine.
-            QVERIFY2(elapsed >= 100 && std::abs(took - elapsed) <= 20, qPrintable(QString::number(took)));
-        }
-    }
-
     // A pump handles what is pending and returns; a wait ends with the first
     // event or at its timeout; the player's wait loop blocks instead of
     // spinning, and input during it is handled on time.
@@ -285,155 +192,6 @@ private slots:
         control.Open(&clip, 1);
         control.Play(0, 9, 1);
         QTRY_VERIFY_WITH_TIMEOUT(!control.IsPlaying() && control.CurrentFrame() == 9, 5000);
-    }
-
-    // What reaches the device: a clip cut off by the next one, synchronous
-    // clips in order and at their length, a wave file from where asked, cut
-    // off when asked.
-    void soundOutput()
-    {
-        std::vector<std::int16_t> steps;
-        for (std::int16_t level = 1000; level <= 5000; level += 1000) {
-            const auto step = Level(11025 / 50, level);
-            steps.insert(steps.end(), step.begin(), step.end());
-        }
-        const std::string wave = WriteFile("steps.wav", Wave16(steps));
-        const std::string longWave = WriteFile("long.wav", LevelClip(1.0, 6000));
-        const auto levels = Record([&](CSdlSound& sound) {
-            sound.PlayAsync(LevelClip(1.0, 9000));
-            std::this_thread::sleep_for(100ms);
-            const double took = TimedMs([&] { sound.PlaySync(LevelClip(0.1, 8000)); });
-            QVERIFY2(took >= 99.5 && took < 175, qPrintable(QString::number(took)));
-            sound.PlaySync(LevelClip(0.03, 7000));
-            QVERIFY(sound.StartFile(wave, 40));
-            QVERIFY(sound.FileRemaining() > 55ms && sound.FileRemaining() < 90ms);
-            while (sound.FileRemaining() > 0ms)
-                std::this_thread::sleep_for(1ms);
-            QVERIFY(sound.StartFile(longWave));
-            std::this_thread::sleep_for(30ms);
-            sound.StopFile();
-            QCOMPARE(sound.FileRemaining(), 0ms);
-            std::this_thread::sleep_for(30ms);
-        });
-        QStringList heard;
-        for (const auto& [level, frames] : levels)
-            heard << QStringLiteral("%1:%2").arg(level / 1000).arg(std::lround(frames / 48.0 / 10) * 10);
-        // The first clip sounds until the next cuts it, the steps from 40 ms
-        // on for 60 ms, the long file until it is cut off.
-        QCOMPARE(heard.mid(1, 5), (QStringList{"8:100", "7:30", "3:20", "4:20", "5:20"}));
-        QVERIFY2(heard.size() == 7 && heard[0].startsWith("9:") && heard[6].startsWith("6:")
-                && heard[6].mid(2).toInt() < 100,
-            qPrintable(heard.join(' ')));
-    }
-
-    // Damaged, truncated and hostile files are refused at once and sound
-    // nothing; a file that is no wave file at all, too.
-    void damagedSoundsNothing_data()
-    {
-        Columns<QByteArray>({"bytes"});
-        const QByteArray good = LevelClip(0.2, 1000);
-        const auto with = [&good](qsizetype at, std::uint32_t value, int size = 4) {
-            QByteArray bytes = good;
-            for (int i = 0; i < size; ++i)
-                bytes[at + i] = char((value >> (8 * i)) & 0xFF);
-            return bytes;
-        };
-        Row("truncated in the data", good.left(good.size() - 100));
-        Row("truncated in the header", good.left(30));
-        Row("data size beyond the file", with(40, std::uint32_t(good.size())));
-        Row("data size of 4 GiB", with(40, 0xFFFFFFF0u));
-        Row("data size odd", with(40, std::uint32_t(good.size() - 45)));
-        Row("fmt size beyond the file", with(16, 0x7FFFFFF0u));
-        Row("no channels", with(22, 0, 2));
-        Row("rate 0", with(24, 0));
-        Row("rate 4 GHz", with(24, 0xFFFFFFF0u));
-        Row("rate 999", with(24, 999));
-        Row("12 bits", with(34, 12, 2));
-        Row("block align 0", with(32, 0, 2));
-        Row("not WAVE", QByteArray(good).replace(8, 4, "AVI "));
-        Row("text", QByteArray("wait 5\r\ndial 123\r\n"));
-        Row("empty", QByteArray());
-    }
-
-    void damagedSoundsNothing()
-    {
-        QFETCH(QByteArray, bytes);
-        const std::string path = WriteFile("damaged.wav", bytes);
-        QVERIFY(!CWaveDecoder::Decode(bytes, CSdlSound::Rate, CSdlSound::Channels));
-        const auto levels = Record([&](CSdlSound& sound) {
-            QVERIFY(TimedMs([&] {
-                QVERIFY(!sound.StartFile(path));
-                sound.PlaySync(bytes);
-                sound.PlayAsync(bytes);
-            }) < 100);
-        });
-        QVERIFY(levels.empty());
-    }
-
-    // Paths that lead to no file, or to one that would block, give false
-    // at once (random bytes are the wave fuzz harness's).
-    void hostileFiles()
-    {
-        QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath("pipe.wav")), 0600), 0);
-        CSdlSound sound(std::vector<std::string>{});
-        for (const QString& path : {m_dir.filePath("missing.wav"), m_dir.path(), m_dir.filePath("pipe.wav"), QString()})
-            QVERIFY(TimedMs([&] { QVERIFY(!sound.StartFile(QFile::encodeName(path).toStdString())); }) < 100);
-    }
-
-    // Every format SDL reads is converted to the device's, at the same level
-    // and length; a sine keeps its phase however the conversion is cut up.
-    void conversion_data()
-    {
-        // level: 0: a 697 Hz sine at the file's rate
-        Columns<QByteArray, int, int>({"wave", "frames", "level"});
-        Row("8-bit mono 8000 Hz", SyntheticMedia::Wave(QByteArray(8000, char(192)), 8000, 1, 8), 48000, 16384);
-        Row("16-bit mono 11025 Hz", Wave16(Level(11025, -8000)), 48000, -8000);
-        // A chunk of odd length is followed by a pad byte.
-        QByteArray padded = Wave16(Level(11025, -8000)).insert(36, QByteArray("LIST\3\0\0\0abc\0", 12));
-        padded[4] = char(padded[4] + 12);
-        Row("an odd chunk before the data", padded, 48000, -8000);
-        Row("16-bit stereo 44100 Hz", Wave16(Level(2 * 22050, 3000), 44100, 2), 24000, 3000);
-        Row("16-bit mono 48000 Hz", Wave16(Level(4800, 1234), 48000), 4800, 1234);
-        for (const int rate : {11025, 44100, 44101}) {
-            std::vector<std::int16_t> sine(std::size_t(rate / 2));
-            for (std::size_t i = 0; i < sine.size(); ++i)
-                sine[i] = std::int16_t(std::lround(16000 * std::sin(2 * M_PI * 697 * double(i) / rate)));
-            QTest::addRow("sine at %d Hz", rate)
-                << Wave16(sine, rate) << int(std::lround(24000.0 * (rate / 2 * 2) / rate)) << 0;
-        }
-    }
-
-    void conversion()
-    {
-        QFETCH(QByteArray, wave);
-        QFETCH(int, frames);
-        QFETCH(int, level);
-        const auto pcm = CWaveDecoder::Decode(wave, CSdlSound::Rate, CSdlSound::Channels);
-        QVERIFY(pcm.has_value());
-        QVERIFY(std::abs(pcm->Frames() - frames) <= 1);
-        QVERIFY(std::abs(CWaveDecoder::Duration(wave).value_or(-1) * CSdlSound::Rate - double(pcm->Frames())) < 1);
-        double worst = 0;
-        for (std::int64_t i = 100; i < pcm->Frames() - 100; ++i) {
-            const double expected = level != 0 ? level : 16000 * std::sin(2 * M_PI * 697 * double(i) / CSdlSound::Rate);
-            worst = std::max(worst, std::abs(pcm->samples[std::size_t(2 * i)] - expected));
-            QCOMPARE(pcm->samples[std::size_t(2 * i + 1)], pcm->samples[std::size_t(2 * i)]);
-        }
-        QVERIFY2(worst <= (level != 0 ? 2 + std::abs(level) / 200 : 200), qPrintable(QString::number(worst)));
-    }
-
-    // Without a working driver the dummy one serves; without any device
-    // nothing is heard, but sounds still last their length.
-    void withoutASoundCard()
-    {
-        qputenv("SDL_AUDIODRIVER", "no-such-driver");
-        for (const bool fallback : {true, false}) {
-            CSdlSound sound(fallback ? std::vector<std::string>{"dummy"} : std::vector<std::string>{});
-            QCOMPARE(sound.DriverName(), std::string(fallback ? "dummy" : ""));
-            QVERIFY(TimedMs([&] { sound.PlayAsync(LevelClip(0.5, 1000)); }) < 100);
-            const double took = TimedMs([&] { sound.PlaySync(LevelClip(0.15, 1000)); });
-            QVERIFY2(took >= 149.5 && took < 250, qPrintable(QString::number(took)));
-            QVERIFY(TimedMs([&] { sound.PlaySync(QByteArray("RIFF")); }) < 100);
-        }
     }
 };
 

@@ -1,7 +1,9 @@
 #include "SyntheticMedia.h"
 #include "TestRows.h"
+#include "TestTools.h"
 #include "platform/CQtPlatform.h"
 #include "platform/CSdlSound.h"
+#include "platform/CWaveDecoder.h"
 #include "playback/CKeyTable.h"
 
 #include <QElapsedTimer>
@@ -9,41 +11,87 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <functional>
+#include <thread>
 
 using namespace std::chrono_literals;
+using SyntheticMedia::Level;
+using SyntheticMedia::Wave16;
 using Samples = std::vector<std::int16_t>;
 
 namespace {
 
-constexpr auto Forever = std::chrono::hours(1);
-
-// A clip at the device's own format, so that its samples reach the output
-// unchanged: frames frames of a steady level in both channels.
-QByteArray LevelClip(int frames, std::int16_t level)
+// frames mono frames of a steady level; at the device's rate its samples
+// reach the output unchanged.
+QByteArray LevelClip(int frames, std::int16_t level, int rate = CSdlSound::Rate)
 {
-    return SyntheticMedia::Wave16(SyntheticMedia::Level(2 * frames, level), CSdlSound::Rate, CSdlSound::Channels);
+    return Wave16(Level(frames, level), rate);
+}
+
+// The levels that sound one after the other (each a multiple of 1000, for
+// at least half a millisecond; silence left out), with the frames each lasts.
+std::vector<std::pair<int, int>> Levels(const Samples& left)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (const std::int16_t sample : left) {
+        const int level = int(std::lround(sample / 1000.0)) * 1000;
+        if (std::abs(sample - level) > 200)
+            continue; // the resampler's ringing at a step
+        if (runs.empty() || runs.back().first != level)
+            runs.emplace_back(level, 0);
+        ++runs.back().second;
+    }
+    std::erase_if(runs, [](const auto& run) { return run.first == 0 || run.second < 24; });
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        if (runs[i].first == runs[i - 1].first) {
+            runs[i - 1].second += runs[i].second;
+            runs.erase(runs.begin() + std::ptrdiff_t(i--));
+        }
+    }
+    return runs;
+}
+
+// The runs of sound set apart by at least gap frames of silence, as (first,
+// end) frames.
+std::vector<std::pair<std::size_t, std::size_t>> Sounds(const Samples& out, std::size_t gap)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] != 0 && (runs.empty() || i - runs.back().second >= gap))
+            runs.emplace_back(i, i);
+        if (out[i] != 0)
+            runs.back().second = i + 1;
+    }
+    return runs;
 }
 
 } // namespace
 
+// Sound through SDL: the engine and the program's platform on SDL's disk
+// driver, which records what was played, and on its dummy driver.
 class TestSoundDevice : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
 
-    // Runs body on an Output (the engine or the program's platform) made
-    // with the disk driver and returns the left channel of what the device
-    // was given.
-    template<class Output> Samples Record(const std::function<void(Output&)>& body)
+    std::string WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+        return QFile::encodeName(file.fileName()).toStdString();
+    }
+
+    // Runs body, which opens and closes its device, with SDL's disk driver
+    // and returns the left channel of what the device was given.
+    Samples Recorded(const std::function<void()>& body)
     {
         const QString file = m_dir.filePath(QStringLiteral("out.raw"));
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file));
-        {
-            Output output;
-            body(output);
-        }
+        body();
         QFile raw(file);
         if (!raw.open(QIODevice::ReadOnly))
             qFatal("no output file");
@@ -58,6 +106,147 @@ class TestSoundDevice : public QObject {
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void cleanup() { qputenv("SDL_AUDIODRIVER", "dummy"); }
+
+    // What reaches the device: a clip cut off by the next one, synchronous
+    // clips in order and at their length, a wave file from where asked, cut
+    // off when asked; all converted from 11025 Hz.
+    void soundOutput()
+    {
+        Samples steps;
+        for (std::int16_t level = 1000; level <= 5000; level += 1000) {
+            const auto step = Level(11025 / 50, level);
+            steps.insert(steps.end(), step.begin(), step.end());
+        }
+        const std::string wave = WriteFile("steps.wav", Wave16(steps));
+        const std::string longWave = WriteFile("long.wav", LevelClip(11025, 6000, 11025));
+        const Samples out = Recorded([&] {
+            CSdlSound sound;
+            QCOMPARE(sound.DriverName(), std::string("disk"));
+            sound.PlayAsync(LevelClip(11025, 9000, 11025));
+            std::this_thread::sleep_for(100ms);
+            const double took = TimedMs([&] { sound.PlaySync(LevelClip(1103, 8000, 11025)); });
+            QVERIFY2(took >= 99.5 && took < 175, qPrintable(QString::number(took)));
+            sound.PlaySync(LevelClip(331, 7000, 11025));
+            QVERIFY(sound.StartFile(wave, 40));
+            QVERIFY(sound.FileRemaining() > 55ms && sound.FileRemaining() < 90ms);
+            while (sound.FileRemaining() > 0ms)
+                std::this_thread::sleep_for(1ms);
+            QVERIFY(sound.StartFile(longWave));
+            std::this_thread::sleep_for(30ms);
+            sound.StopFile();
+            QCOMPARE(sound.FileRemaining(), 0ms);
+            std::this_thread::sleep_for(70ms); // the last buffers reach the file
+        });
+        QStringList heard;
+        for (const auto& [level, frames] : Levels(out))
+            heard << QStringLiteral("%1:%2").arg(level / 1000).arg(std::lround(frames / 48.0 / 10) * 10);
+        // The first clip sounds until the next cuts it, the steps from 40 ms
+        // on for 60 ms, the long file until it is cut off.
+        QCOMPARE(heard.mid(1, 5), (QStringList{"8:100", "7:30", "3:20", "4:20", "5:20"}));
+        QVERIFY2(heard.size() == 7 && heard[0].startsWith("9:") && heard[6].startsWith("6:")
+                && heard[6].mid(2).toInt() < 100,
+            qPrintable(heard.join(' ')));
+    }
+
+    // Damaged, truncated and hostile files, and paths that lead to no file
+    // or to one that would block, are refused at once and sound nothing
+    // (random bytes are the wave fuzz harness's).
+    void refused_data()
+    {
+        Columns<QByteArray, QString>({"bytes", "path"}); // path: another file than the bytes' own
+        const QByteArray good = LevelClip(2205, 1000, 11025);
+        const auto with = [&good](qsizetype at, std::uint32_t value, int size = 4) {
+            QByteArray bytes = good;
+            for (int i = 0; i < size; ++i)
+                bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+            return bytes;
+        };
+        Row("truncated in the data", good.left(good.size() - 100), QString());
+        Row("truncated in the header", good.left(30), QString());
+        Row("data size beyond the file", with(40, std::uint32_t(good.size())), QString());
+        Row("data size of 4 GiB", with(40, 0xFFFFFFF0u), QString());
+        Row("data size odd", with(40, std::uint32_t(good.size() - 45)), QString());
+        Row("fmt size beyond the file", with(16, 0x7FFFFFF0u), QString());
+        Row("no channels", with(22, 0, 2), QString());
+        Row("rate 0", with(24, 0), QString());
+        Row("rate 4 GHz", with(24, 0xFFFFFFF0u), QString());
+        Row("rate 999", with(24, 999), QString());
+        Row("12 bits", with(34, 12, 2), QString());
+        Row("block align 0", with(32, 0, 2), QString());
+        Row("not WAVE", QByteArray(good).replace(8, 4, "AVI "), QString());
+        Row("text", QByteArray("wait 5\r\ndial 123\r\n"), QString());
+        Row("empty", QByteArray(), QString());
+        Row("missing", good, "missing.wav");
+        Row("a directory", good, ".");
+        Row("a pipe", good, "pipe.wav");
+        Row("no name", good, "-");
+    }
+
+    void refused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, path);
+        std::string file = WriteFile("refused.wav", bytes);
+        if (path == "pipe.wav")
+            QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath(path)), 0600), 0);
+        if (!path.isEmpty())
+            file = path == "-" ? std::string() : QFile::encodeName(m_dir.filePath(path)).toStdString();
+        else
+            QVERIFY(!CWaveDecoder::Decode(bytes, CSdlSound::Rate, CSdlSound::Channels));
+        const Samples out = Recorded([&] {
+            CSdlSound sound;
+            QVERIFY(TimedMs([&] {
+                QVERIFY(!sound.StartFile(file));
+                if (path.isEmpty()) {
+                    sound.PlaySync(bytes);
+                    sound.PlayAsync(bytes);
+                }
+            }) < 100);
+        });
+        QVERIFY(std::all_of(out.begin(), out.end(), [](std::int16_t s) { return s == 0; }));
+        QFile::remove(m_dir.filePath("pipe.wav"));
+    }
+
+    // Every format SDL reads is converted to the device's, at the same level
+    // and length; a sine keeps its phase however the conversion is cut up.
+    void conversion_data()
+    {
+        // level: 0: a 697 Hz sine at the file's rate
+        Columns<QByteArray, int, int>({"wave", "frames", "level"});
+        Row("8-bit mono 8000 Hz", SyntheticMedia::Wave(QByteArray(8000, char(192)), 8000, 1, 8), 48000, 16384);
+        Row("16-bit mono 11025 Hz", LevelClip(11025, -8000, 11025), 48000, -8000);
+        // A chunk of odd length is followed by a pad byte.
+        QByteArray padded = LevelClip(11025, -8000, 11025).insert(36, QByteArray("LIST\3\0\0\0abc\0", 12));
+        padded[4] = char(padded[4] + 12);
+        Row("an odd chunk before the data", padded, 48000, -8000);
+        Row("16-bit stereo 44100 Hz", Wave16(Level(2 * 22050, 3000), 44100, 2), 24000, 3000);
+        Row("16-bit mono 48000 Hz", LevelClip(4800, 1234), 4800, 1234);
+        for (const int rate : {11025, 44100, 44101}) {
+            Samples sine(std::size_t(rate / 2));
+            for (std::size_t i = 0; i < sine.size(); ++i)
+                sine[i] = std::int16_t(std::lround(16000 * std::sin(2 * M_PI * 697 * double(i) / rate)));
+            QTest::addRow("sine at %d Hz", rate)
+                << Wave16(sine, rate) << int(std::lround(24000.0 * (rate / 2 * 2) / rate)) << 0;
+        }
+    }
+
+    void conversion()
+    {
+        QFETCH(QByteArray, wave);
+        QFETCH(int, frames);
+        QFETCH(int, level);
+        const auto pcm = CWaveDecoder::Decode(wave, CSdlSound::Rate, CSdlSound::Channels);
+        QVERIFY(pcm.has_value());
+        QVERIFY(std::abs(pcm->Frames() - frames) <= 1);
+        QVERIFY(std::abs(CWaveDecoder::Duration(wave).value_or(-1) * CSdlSound::Rate - double(pcm->Frames())) < 1);
+        double worst = 0;
+        for (std::int64_t i = 100; i < pcm->Frames() - 100; ++i) {
+            const double expected = level != 0 ? level : 16000 * std::sin(2 * M_PI * 697 * double(i) / CSdlSound::Rate);
+            worst = std::max(worst, std::abs(pcm->samples[std::size_t(2 * i)] - expected));
+            QCOMPARE(pcm->samples[std::size_t(2 * i + 1)], pcm->samples[std::size_t(2 * i)]);
+        }
+        QVERIFY2(worst <= (level != 0 ? 2 + std::abs(level) / 200 : 200), qPrintable(QString::number(worst)));
+    }
 
     // Each clip lies where the layout says, followed by exactly its silence
     // in samples; a clip that cannot be decoded keeps its silence's place.
@@ -80,10 +269,11 @@ private slots:
             steps.push_back(
                 {i == broken ? QByteArray("RIFF") : LevelClip(frames, std::int16_t(1000 * (i + 1))), silencesMs[i]});
         std::vector<CSdlSound::Span> layout;
-        const Samples out = Record<CSdlSound>([&](CSdlSound& sound) {
+        const Samples out = Recorded([&] {
+            CSdlSound sound;
             sound.StartSequence(steps);
             layout = sound.SequenceLayout();
-            QVERIFY(sound.WaitSequence(Forever));
+            QVERIFY(sound.WaitSequence(1h));
             QVERIFY(!sound.SequenceNow().sounding);
         });
         QCOMPARE(int(layout.size()), int(steps.size()));
@@ -123,7 +313,8 @@ private slots:
         QStringList told;
         QElapsedTimer clock;
         std::vector<qint64> shownMs; // each key shown pressed: +ms, released: -ms
-        const Samples out = Record<CQtPlatform>([&](CQtPlatform& platform) {
+        const Samples out = Recorded([&] {
+            CQtPlatform platform;
             clock.start();
             platform.SoundDialLine(tones, [&](std::size_t key, bool sounding) {
                 told << QStringLiteral("%1%2").arg(sounding ? '+' : '-').arg(key);
@@ -135,14 +326,7 @@ private slots:
         // Shown pressed for its tone (about 100 ms), not released at once.
         for (std::size_t i = 0; i + 1 < shownMs.size(); i += 2)
             QVERIFY2(shownMs[i + 1] + shownMs[i] >= 50, qPrintable(QString::number(shownMs[i + 1] + shownMs[i])));
-        // Tones: runs of sound set apart by at least 10 ms of silence.
-        std::vector<std::pair<std::size_t, std::size_t>> heard;
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            if (out[i] != 0 && (heard.empty() || i - heard.back().second >= 480))
-                heard.emplace_back(i, i);
-            if (out[i] != 0)
-                heard.back().second = i + 1;
-        }
+        const auto heard = Sounds(out, 480);
         QVERIFY2(endAfter < 0 ? heard.size() == tones.size() : heard.size() < tones.size(),
             qPrintable(QString::number(heard.size())));
         for (std::size_t i = 1; i < heard.size(); ++i)
@@ -196,9 +380,11 @@ private slots:
         QVERIFY(sound.IsHeld());
     }
 
-    // Only the silent fallback left: the object says so and why. A device
-    // that appears later is used by the next sound after a rest.
-    void saysWhenSoundCannotBeHeard_data()
+    // Without a working driver the dummy one serves, and without any device
+    // nothing is heard; either way the object says so and why, and sounds
+    // still last their length. A device that appears later is used by the
+    // next sound after a rest.
+    void withoutASoundCard_data()
     {
         Columns<QByteArray, bool>({"driver", "fallback"});
         Row("a device", QByteArray("dummy"), true);
@@ -206,13 +392,21 @@ private slots:
         Row("nothing at all", QByteArray("no-such-driver"), false);
     }
 
-    void saysWhenSoundCannotBeHeard()
+    void withoutASoundCard()
     {
         QFETCH(QByteArray, driver);
         QFETCH(bool, fallback);
         const bool silent = driver != "dummy";
         qputenv("SDL_AUDIODRIVER", driver);
-        CSdlSound sound(fallback ? std::vector<std::string>{"dummy"} : std::vector<std::string>{}, 20ms);
+        const auto fallbacks = fallback ? std::vector<std::string>{"dummy"} : std::vector<std::string>{};
+        {
+            CSdlSound sound(fallbacks);
+            QVERIFY(TimedMs([&] { sound.PlayAsync(LevelClip(24000, 1000)); }) < 100);
+            const double took = TimedMs([&] { sound.PlaySync(LevelClip(7200, 1000)); });
+            QVERIFY2(took >= 149.5 && took < 250, qPrintable(QString::number(took)));
+            QVERIFY(TimedMs([&] { sound.PlaySync(QByteArray("RIFF")); }) < 100);
+        }
+        CSdlSound sound(fallbacks, 20ms);
         QCOMPARE(sound.DriverName(), std::string(fallback ? "dummy" : ""));
         QCOMPARE(sound.IsSilent(), silent);
         const QString reason = QString::fromStdString(sound.SilenceReason());

@@ -19,7 +19,6 @@ public:
     CQtPlatform();
 
     CSdlSound& Sound() { return m_sound; }
-    CMillisecondClock& Clock() { return m_clock; }
 
     void StartClip(int clip) override;
     void PlayClip(int clip) override;
