@@ -1,11 +1,7 @@
 #include "CPanelHarness.h"
 #include "TestRows.h"
 
-#include "media/CMediaCatalogue.h"
-#include "panel/CNameEdit.h"
-
 #include <QListWidget>
-#include <QTextEdit>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -311,15 +307,6 @@ private slots:
         const auto* list = static_cast<QListWidget*>(panel.Widget("lines"));
         QVERIFY(list->item(1233)->isSelected());
         QVERIFY(list->viewport()->rect().intersects(list->visualItemRect(list->item(1233))));
-    }
-
-    // '#' shows the help text itself.
-    void helpText()
-    {
-        CPanelHarness panel;
-        panel.Do("B#");
-        QCOMPARE(static_cast<QTextEdit*>(panel.Widget("info"))->toPlainText(),
-            QString::fromLocal8Bit(CMediaCatalogue::String(Strings::HelpText)).replace("\r\n", "\n"));
     }
 };
 

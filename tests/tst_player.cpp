@@ -4,7 +4,6 @@
 
 #include "media/CMediaCatalogue.h"
 #include "playback/CKeyTable.h"
-#include "playback/CScriptPlayer.h"
 
 #include <QAbstractButton>
 #include <QListWidget>
@@ -197,28 +196,6 @@ private slots:
         const double sounding = playback.panel.platform.soundTimes.back() + ToneMs(keys.back().toLatin1()) + KeyGapMs;
         QVERIFY2(
             playback.elapsedMs - 1000 >= sounding - playback.start, qPrintable(QString::number(playback.elapsedMs)));
-    }
-
-    // The display while a line plays: the first line's argument at the
-    // start, then the argument of the line after the one playing.
-    void linePreview_data()
-    {
-        Columns<QString, int, QString>({"script", "position", "preview"});
-        const char* three = "dial 555\nwait 4\ndial 1#";
-        Row("first line: its own argument", three, 0, "555");
-        Row("second line: the third's", three, 1, "1#");
-        Row("before the start", three, -3, "555");
-        Row("last line: nothing follows", three, 2, "");
-        Row("fourteen digits", "dial 12345678901234", 0, "12345678901>");
-        Row("capitals, a long note", "dial 1\nwait 1\nSHOW 0123456789abcdef", 1, "0123456789abcdef");
-    }
-
-    void linePreview()
-    {
-        QFETCH(QString, script);
-        QFETCH(int, position);
-        CPlayback playback(script);
-        QTEST(QString::fromStdString(CScriptPlayer::LinePreview(playback.panel.Script(), position)), "preview");
     }
 
     // STOP, PAUSE, REPEAT and the keys at virtual times during the lines

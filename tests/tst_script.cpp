@@ -1,13 +1,12 @@
 #include "CFakePlatform.h"
 #include "TestRows.h"
+#include "TestTools.h"
 #include "document/CDialScript.h"
 #include "document/CScriptFile.h"
 #include "playback/CScriptLine.h"
 
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,23 +158,6 @@ private slots:
         QCOMPARE(document.script.GetName(), "noname"s);
     }
 
-    // The 8192nd gap fills the recording: RecordKey says so, and the lines
-    // so far are kept without the pending key.
-    void lineLimit()
-    {
-        CDocument document;
-        document.script.NewRecording();
-        QVERIFY(document.script.RecordKey('1'));
-        for (int gap = 1; gap < CDialScript::LineLimit / 2; ++gap) {
-            document.platform.Advance(2001);
-            QVERIFY(document.script.RecordKey('2'));
-        }
-        document.platform.Advance(3000);
-        QVERIFY(!document.script.RecordKey('3'));
-        QCOMPARE(document.script.GetLineCount(), CDialScript::LineLimit);
-        QCOMPARE(document.script.StoredLine(CDialScript::LineLimit - 1), "wait 3\r\n"s);
-    }
-
     // What a save writes over an older file: recorded lines end in CR CR
     // LF, loaded ones get the CR LF they lost; the file reads back alike.
     void saving_data()
@@ -250,37 +232,11 @@ private slots:
         document.Record(QStringLiteral("0:1 ").repeated(keys));
         document.script.SetName(name);
         document.Write("bank.dsq", "dial 5\r\n");
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit previous{};
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit small = previous;
-        small.rlim_cur = limit >= 0 ? rlim_t(limit) : previous.rlim_cur;
-        setrlimit(RLIMIT_FSIZE, &small);
-        const bool saved = document.script.Save();
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
+        const bool saved = WithFileSizeLimit(limit, [&] { return document.script.Save(); });
         QTEST(saved, "saved");
         QCOMPARE(document.Read("bank.dsq"), saved ? "dial 1\r\r\n"s : "dial 5\r\n"s);
         QCOMPARE(QDir(document.dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
             (QStringList{"bank.dsq", "fifo", "pipe.dsq", "zero.dsq"}));
-    }
-
-    // Scripts live in ./script/ when the working directory holds a
-    // directory of that name, otherwise in the working directory.
-    void detectDirectory()
-    {
-        QTemporaryDir dir;
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        QDir().mkdir("Script");
-        const std::string none = CScriptFile::DetectDirectory();
-        QFile("script").open(QIODevice::WriteOnly);
-        const std::string file = CScriptFile::DetectDirectory();
-        QFile::remove("script");
-        QDir().mkdir("script");
-        const std::string directory = CScriptFile::DetectDirectory();
-        QDir::setCurrent(previous);
-        QCOMPARE(none + "|" + file + "|" + directory, "|"s + "|./script/");
     }
 
     // How the player reads a line as GetLine hands it over: its command,
