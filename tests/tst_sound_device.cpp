@@ -226,7 +226,7 @@ private slots:
             for (std::size_t i = 0; i < sine.size(); ++i)
                 sine[i] = std::int16_t(std::lround(16000 * std::sin(2 * M_PI * 697 * double(i) / rate)));
             QTest::addRow("sine at %d Hz", rate)
-                << Wave16(sine, rate) << int(std::lround(24000.0 * (rate / 2 * 2) / rate)) << 0;
+                << Wave16(sine, rate) << int(std::lround(48000.0 * double(sine.size()) / rate)) << 0;
         }
     }
 
@@ -265,6 +265,7 @@ private slots:
         QFETCH(int, broken);
         const int frames = 4800;
         std::vector<CSdlSound::Step> steps;
+        steps.reserve(std::size_t(silencesMs.size()));
         for (int i = 0; i < silencesMs.size(); ++i)
             steps.push_back(
                 {i == broken ? QByteArray("RIFF") : LevelClip(frames, std::int16_t(1000 * (i + 1))), silencesMs[i]});

@@ -16,7 +16,7 @@ public:
     // Larger files are not read: the panel lists every line, and a file of
     // many megabytes froze it for a minute. A full recording (16,384 lines
     // of up to a dozen keys) takes under 300 KB.
-    static constexpr std::size_t MaxBytes = 1024 * 1024;
+    static constexpr std::size_t MaxBytes = std::size_t{1024} * 1024;
 
     // The file content for these lines, each written as stored and ended
     // with a line end when it has none of its own (loaded lines), so that
