@@ -244,8 +244,8 @@ private slots:
             "1" + menu + "1" + menu + "2", "1 2 1 2 3 4", "...", "");
         Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP; 2000 ?texts", "",
             "1", aborted, "(...)|t|001 / end idle: PLAY REC close keys | display | PLAY | 186* 244.15");
-        Row("show, then wait", "dial 1\nshow hello\nwait 5\ndial 2", "1000 ?texts", "12", "1 2 3 4", "...",
-            "...|hello|003");
+        Row("show: the note stays for one line", "dial 1\nshow hello\nwait 5\nwait 5\ndial 2",
+            "1000 ?texts; 6000 ?texts", "12", "1 2 3 4 5", "...", "...|hello|003 / ...|2|004");
         Row("show, then dial lines", "dial 1\nshow hello\ndial 2\ndial 3", "200 ?texts", "123", "1 2 3 4", "...",
             "...|1|000");
         Row("counter and line list", "dial 1\ndial 2\nwait 3\ndial 3\ndial 4\ndial 5\ndial 6\ndial 7\ndial 8\ndial 9",
