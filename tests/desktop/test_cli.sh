@@ -1,9 +1,9 @@
 #!/bin/bash
-# The program as a command-line tool, without a display: a script with
-# repeated digits, capitals, a remark, a show line, a pause, two waits and a
-# play line (whose wave file holds a key, rendered with --dial) is rendered
-# from another folder, and two independent DTMF decoders must read exactly
-# its keys. Then --play on SDL's disk driver is stopped by SIGINT and by
+# The program as a command-line tool, without a display: a script with all
+# twelve keys, repeated digits, capitals, a remark, a show line, a pause, two
+# waits and a play line (whose wave file holds a key, rendered with --dial)
+# is rendered from another folder, and two independent DTMF decoders must
+# read exactly its keys. Then --play on SDL's disk driver is stopped by SIGINT and by
 # SIGTERM during a wait: it must end within 300 ms with 130 or 143.
 #
 # Usage: test_cli.sh PELMORA SCRATCH_DIR (exit 77: a tool is missing)
@@ -16,8 +16,8 @@ no_display=1
 
 mkdir tones
 printf '%s\r\n' "dial 5550*12#" "REM call 777 first" "wait 2" "DIAL (99) 00-1" "Show Menu" "pause" \
-    'play "Key9.WAV"' "wait 1" "  dial 44#" >tones/script.dsq
-expected="5550*12#99001944#"
+    'play "Key9.WAV"' "wait 1" "  dial 4367 8#" >tones/script.dsq
+expected="5550*12#99001943678#"
 "$exe" --dial 9 --render tones/key9.wav || fail "--dial 9 --render failed"
 for rate in 8000 48000; do
     "$exe" --render "out$rate.wav" --rate "$rate" tones/script.dsq >"cues$rate.log" 2>"notes$rate.log"
