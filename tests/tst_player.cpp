@@ -229,8 +229,9 @@ private slots:
             "paused: STOP PAUSE REPEAT keys | display lines | STOP | 188* 242.0 / Press PAUSE to continue|2|002");
         Row("keys while paused", "dial 1\npause\ndial 2", "1000 B5; 1200 K9; 1400 K*; 1600 K#; 3000 PAUSE",
             "1[5][9][*][#]2", "1 2 3", "...", "");
-        Row("REPEAT in the wait on line 5", "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5", "1500 REPEAT; 1500 ?look",
-            "123445", "1 2 3 4 5 4 5 6", "...", "repeat: STOP PAUSE REPEAT | display lines | REPEAT | 264.0 244*");
+        Row("REPEAT in the wait on line 5", "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5", "1500 REPEAT; 1500 ?look; 3000 ?texts",
+            "123445", "1 2 3 4 5 4 5 6", "...",
+            "repeat: STOP PAUSE REPEAT | display lines | REPEAT | 264.0 244* / ...|5|005");
         Row("REPEAT on line 1 waits for the next wait", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 ?mode",
             "112", "1 2 3 2 3 4", "...", "repeat");
         Row("PAUSE and on again with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2",
