@@ -83,7 +83,8 @@ public:
     }
 
     // The keys the script sent ("12"), keys the user sounded ("[5]"), wave
-    // files ("{./script/menu.wav}", resumed: "{./script/menu.wav from 99}")
+    // files ("{./script/menu.wav}", resumed: "{./script/menu.wav from 99}",
+    // stopped while it sounds: "|")
     // and the clips of STOP ("<stop>"), of an error ("<error>") and of a key
     // without a meaning ("<no>").
     QString Sounds() const
@@ -95,6 +96,8 @@ public:
                 sounds += '{' + sound.mid(5) + '}';
             else if (key != nullptr)
                 sounds += sound.startsWith('s') ? QString(key->character) : QStringLiteral("[%1]").arg(key->character);
+            else if (sound == "stop file")
+                sounds += '|';
             else if (sound == "248" || sound == "252" || sound == "267")
                 sounds += sound == "248" ? "<stop>" : sound == "252" ? "<error>" : "<no>";
         }
@@ -229,8 +232,8 @@ private slots:
             "paused: STOP PAUSE REPEAT keys | display lines | STOP | 188* 242.0 / Press PAUSE to continue|2|002");
         Row("keys while paused", "dial 1\npause\ndial 2", "1000 B5; 1200 K9; 1400 K*; 1600 K#; 3000 PAUSE",
             "1[5][9][*][#]2", "1 2 3", "...", "");
-        Row("REPEAT in the wait on line 5", "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5", "1500 REPEAT; 1500 ?look; 3000 ?texts",
-            "123445", "1 2 3 4 5 4 5 6", "...",
+        Row("REPEAT in the wait on line 5", "dial 1\ndial 2\ndial 3\ndial 4\nwait 5\ndial 5",
+            "1500 REPEAT; 1500 ?look; 3000 ?texts", "123445", "1 2 3 4 5 4 5 6", "...",
             "repeat: STOP PAUSE REPEAT | display lines | REPEAT | 264.0 244* / ...|5|005");
         Row("REPEAT on line 1 waits for the next wait", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 ?mode",
             "112", "1 2 3 2 3 4", "...", "repeat");
@@ -241,8 +244,8 @@ private slots:
             "1000 REPEAT; 5000 ?mode; 6000 PAUSE; 9000 PAUSE", "112", "1 2 3 2 3 4", "...", "paused");
         Row("REPEAT in a dial line", "dial 1\ndial 2\nwait 3\ndial 3", "50 REPEAT", "1223", "1 2 3 2 3 4", "...", "");
         Row("REPEAT in a pause", "dial 1\npause\ndial 2", "1000 REPEAT; 3000 PAUSE", "112", "1 2 1 2 3", "...", "");
-        Row("REPEAT in a play line", "dial 1\nplay \"menu.wav\"\nwait 2\ndial 2", "250 REPEAT",
-            "1" + menu + "1" + menu + "2", "1 2 1 2 3 4", "...", "");
+        Row("REPEAT in a play line stops it", "wait 1\nplay \"menu.wav\"\ndial 2", "1100 REPEAT",
+            menu + "|" + menu + "2", "1 2 1 2 3", "...", "");
         Row("STOP with a REPEAT pending", "wait 5\ndial 1\nwait 5\ndial 2", "1000 REPEAT; 2000 STOP; 2000 ?texts", "",
             "1", aborted, "(...)|t|001 / end idle: PLAY REC close keys | display | PLAY | 186* 244.15");
         Row("show: the note stays for one line", "dial 1\nshow hello\nwait 5\nwait 5\ndial 2",

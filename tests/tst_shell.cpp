@@ -152,6 +152,24 @@ private slots:
         QCOMPARE(panel.platform.sounds, QStringList{"267"});
     }
 
+    // The program shows the panel, runs its opening sequence and ends with
+    // status 0 once the panel is closed.
+    void runUntilClosed()
+    {
+        CFakePlatform platform;
+        CDialerApp app(platform);
+        app.messageBox = [](const QString&, const QString&) {};
+        bool shown = false;
+        platform.At(5000, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<CDialerDlg*>(widget) != nullptr && widget->isVisible())
+                    shown = widget->close();
+            }
+        });
+        QCOMPARE(app.Run(), 0);
+        QVERIFY(shown);
+    }
+
     void checkDisplay_data()
     {
         Columns<int, int, int, QString>({"dpi", "depth", "pointSize", "warnings"});
@@ -306,8 +324,7 @@ private slots:
                     at, clip->strip.copy(QRect(QPoint(animation->CurrentFrame() * size.width(), 0), size)));
             } else {
                 // A text view: the text is the font's; the colours are the panel's.
-                QCOMPARE(QColor(shot.pixel(child->geometry().bottomRight() - QPoint(1, 1))),
-                    QColor(CDialerApp::DialogBackground));
+                QCOMPARE(QColor(shot.pixel(child->geometry().bottomRight())), QColor(CDialerApp::DialogBackground));
                 QCOMPARE(child->palette().color(child->foregroundRole()), QColor(CDialerApp::DialogText));
                 painter.fillRect(child->geometry(), Qt::magenta);
                 blank.fillRect(child->geometry(), Qt::magenta);
