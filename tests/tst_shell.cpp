@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -168,6 +169,17 @@ private slots:
         });
         QCOMPARE(app.Run(), 0);
         QVERIFY(shown);
+    }
+
+    // Every status text fits the status line in the panel's font.
+    void statusTextsFitTheStatusLine()
+    {
+        CPanelHarness panel;
+        const auto* line = static_cast<QLabel*>(panel.Widget("status"));
+        for (const char* text : {"Press PAUSE to continue", "Script Not Recorded.", "Enter Script Name [ENTER]",
+                 "Select Name to Load Script.", "No Script (*.dsq) !", "Load / Record Script First.",
+                 "Play Script / Record New", "This Script is Empty", "Stopped: Sound Not Found"})
+            QVERIFY2(QFontMetrics(line->font()).horizontalAdvance(text) <= line->width(), text);
     }
 
     void checkDisplay_data()
