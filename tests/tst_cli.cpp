@@ -44,12 +44,6 @@ Result RunCommandLine(QStringList arguments)
     return result;
 }
 
-void WriteFile(const QString& name, const QByteArray& bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
-}
-
 // The samples of a 16-bit mono WAVE file at rate, checking its header.
 Samples ReadWave(const QString& name, int rate)
 {
@@ -81,17 +75,17 @@ private slots:
     {
         QVERIFY(QDir::setCurrent(m_dir.path()));
         QDir().mkdir("sub");
-        WriteFile("sub/timed.dsq",
+        WriteBytes("sub/timed.dsq",
             "dial 5550*12#\r\nShow Menu ONE\r\nwait 2\r\nrem Dial 9\r\n  Dial (99) 00-1\r\npause\r\n"
             "PLAY \"Beep.WAV\"\r\nwait 3\r\ndial 44\r\n");
-        WriteFile("ok.dsq", "dial 1\nwait 1\n");
-        WriteFile("one.dsq", "dial 1\n");
-        WriteFile("long.dsq", "dial 1\nwait 2147483\n");
-        WriteFile("menu.dsq", "dial 1\nplay \"menu.wav\"\n");
-        WriteFile("quotes.dsq", "play menu.wav\n");
-        WriteFile("junk.dsq", "play \"junk.wav\"\n");
-        WriteFile("junk.wav", "RIFF junk");
-        WriteFile("old.wav", "old");
+        WriteBytes("ok.dsq", "dial 1\nwait 1\n");
+        WriteBytes("one.dsq", "dial 1\n");
+        WriteBytes("long.dsq", "dial 1\nwait 2147483\n");
+        WriteBytes("menu.dsq", "dial 1\nplay \"menu.wav\"\n");
+        WriteBytes("quotes.dsq", "play menu.wav\n");
+        WriteBytes("junk.dsq", "play \"junk.wav\"\n");
+        WriteBytes("junk.wav", "RIFF junk");
+        WriteBytes("old.wav", "old");
     }
 
     // Every key's tone, the 70 ms after it, every wait, the pause and the
@@ -163,7 +157,7 @@ private slots:
         QFETCH(QByteArray, script);
         QFETCH(QString, input);
         QFETCH(int, signal);
-        WriteFile("play.dsq", script);
+        WriteBytes("play.dsq", script);
         int feed[2];
         QCOMPARE(::pipe(feed), 0);
         const int savedInput = ::dup(STDIN_FILENO);

@@ -42,9 +42,7 @@ struct CDocument {
     }
     void Write(const QString& name, const std::string& bytes) const
     {
-        QFile file(Path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
-            qFatal("cannot write %s", qPrintable(name));
+        WriteBytes(Path(name), QByteArray::fromStdString(bytes));
     }
     std::string Read(const QString& name) const
     {

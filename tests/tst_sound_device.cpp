@@ -78,10 +78,8 @@ class TestSoundDevice : public QObject {
 
     std::string WriteFile(const QString& name, const QByteArray& bytes)
     {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return QFile::encodeName(file.fileName()).toStdString();
+        WriteBytes(m_dir.filePath(name), bytes);
+        return QFile::encodeName(m_dir.filePath(name)).toStdString();
     }
 
     // Runs body, which opens and closes its device, with SDL's disk driver

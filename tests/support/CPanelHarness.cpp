@@ -1,4 +1,5 @@
 #include "CPanelHarness.h"
+#include "TestTools.h"
 
 #include "media/CMediaCatalogue.h"
 #include "panel/CNameEdit.h"
@@ -103,9 +104,7 @@ QString CPanelHarness::ScriptDir() const
 
 void CPanelHarness::WriteFile(const QString& name, const QByteArray& bytes) const
 {
-    QFile file(ScriptDir() + name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        qFatal("cannot write %s", qPrintable(name));
+    WriteBytes(ScriptDir() + name, bytes);
 }
 
 QByteArray CPanelHarness::ReadFile(const QString& name) const

@@ -1,10 +1,21 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+
+// Writes bytes as the whole content of the file at path; a test that cannot
+// set up its files stops.
+inline void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        qFatal("cannot write %s", qPrintable(path));
+}
 
 // The wall-clock milliseconds a call takes.
 inline double TimedMs(const std::function<void()>& call)
