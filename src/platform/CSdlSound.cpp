@@ -88,6 +88,12 @@ bool CSdlSound::OpenStream(int bufferFrames)
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0)
         return false;
+    Resume(device, bufferFrames);
+    return true;
+}
+
+void CSdlSound::Resume(SDL_AudioDeviceID device, int bufferFrames)
+{
     m_device = device;
     m_bufferFrames = bufferFrames;
     // The callback is not running yet: no device lock needed.
@@ -95,7 +101,6 @@ bool CSdlSound::OpenStream(int bufferFrames)
     m_lastBuffer = 0;
     m_lastFill = m_openTime = Clock::now();
     SDL_PauseAudioDevice(m_device, 0);
-    return true;
 }
 
 bool CSdlSound::TryOpen(const char* driver, int bufferFrames)
@@ -162,12 +167,8 @@ void CSdlSound::SwitchBuffer(const Lock&, int bufferFrames)
     const SDL_AudioDeviceID old = m_device;
     const int oldFrames = m_bufferFrames;
     if (m_spare != 0) {
-        m_device = std::exchange(m_spare, old);
-        m_bufferFrames = std::exchange(m_spareFrames, oldFrames);
-        m_openedAt = m_delivered;
-        m_lastBuffer = 0;
-        m_lastFill = m_openTime = Clock::now();
-        SDL_PauseAudioDevice(m_device, 0);
+        const SDL_AudioDeviceID spare = std::exchange(m_spare, old);
+        Resume(spare, std::exchange(m_spareFrames, oldFrames));
     } else if (OpenStream(bufferFrames)) {
         m_spare = old;
         m_spareFrames = oldFrames;

@@ -208,6 +208,10 @@ private:
     bool TryOpen(const char* driver, int bufferFrames);
     // Opens a device on the driver of SDL's audio subsystem, initialised.
     bool OpenStream(int bufferFrames);
+    // Makes device, with buffers of bufferFrames, the one that sounds and
+    // counts its frames from now on; its callback is not running (it was
+    // just opened, or paused).
+    void Resume(SDL_AudioDeviceID device, int bufferFrames);
     // Makes the device with buffers of bufferFrames the one that sounds (a
     // sound of the other kind starts).
     void SwitchBuffer(const Lock& lock, int bufferFrames);
