@@ -293,6 +293,42 @@ private slots:
         QCOMPARE(panel.platform.sounds, QStringList{});
     }
 
+    // Move from the window menu: the panel follows the mouse until a click
+    // or Enter, the arrows nudge it, Escape puts it back.
+    void menuMove_data()
+    {
+        Columns<QPoint, QString, QPoint>({"mouse", "keys", "moved"});
+        Row("mouse, then a click", QPoint(30, 20), "", QPoint(30, 20));
+        Row("arrows, then Enter; other keys do nothing", QPoint(), "RIGHT RIGHT K5 UP DOWN UP LEFT ENTER",
+            QPoint(8, -8));
+        Row("Escape puts it back", QPoint(30, 20), "LEFT ESC", QPoint());
+    }
+
+    void menuMove()
+    {
+        QFETCH(QPoint, mouse);
+        QFETCH(QString, keys);
+        CPanelHarness panel;
+        CDialerDlg& dialog = panel.Dialog();
+        const QPoint start = dialog.pos();
+        const QPoint from = dialog.mapToGlobal(QPoint(90, 300));
+        QCursor::setPos(from);
+        dialog.RunWindowCommand(CDialerDlg::WindowCommand::Move);
+        static const std::map<QString, int> arrows{{"LEFT", Qt::Key_Left}, {"RIGHT", Qt::Key_Right}, {"UP", Qt::Key_Up},
+            {"DOWN", Qt::Key_Down}, {"ENTER", Qt::Key_Return}, {"ESC", Qt::Key_Escape}};
+        for (const QString& key : keys.split(' ', Qt::SkipEmptyParts))
+            key.startsWith('K') ? panel.Do(key) : panel.Key(arrows.at(key));
+        if (dialog.Mover().IsMoving()) {
+            QTest::mouseMove(&dialog, dialog.mapFromGlobal(from + mouse));
+            QTest::mouseClick(&dialog, Qt::LeftButton, Qt::NoModifier, dialog.mapFromGlobal(from + mouse));
+        }
+        QVERIFY(!dialog.Mover().IsMoving());
+        QVERIFY(QWidget::mouseGrabber() == nullptr && QWidget::keyboardGrabber() == nullptr);
+        QTEST(dialog.pos() - start, "moved");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(panel.platform.sounds, QStringList{});
+    }
+
     // The panel shows its skin as the media draw it: the face where no
     // control lies, each button the face of its state, the lamp its picture
     // and each animation its frame, none shifted or cut; the text views
